@@ -1,0 +1,106 @@
+// The main window procedure. It only routes: every command goes to one handler in the
+// subsystem that owns it, the timer drives the log polling, and the system menu never
+// offers Maximize or Size (the window has a fixed layout).
+#include "mainWindow.h"
+
+#include "appState.h"
+#include "gateway/gatewayCommands.h"
+#include "gateway/logMode.h"
+#include "programming/fileSelection.h"
+#include "programming/upload.h"
+#include "resource.h"
+#include "serial/portScan.h"
+#include "trace.h"
+#include "ui.h"
+
+namespace {
+
+void dispatchCommand(HWND window, int id)
+{
+    switch (id) {
+    case IDC_SCAN_BUTTON:
+        scanPorts(window);
+        break;
+    case IDC_SELECT_FILE_BUTTON:
+        selectFirmwareFile();
+        break;
+    case IDC_UPLOAD_BUTTON:
+        uploadFirmware();
+        break;
+    case IDC_BAUD_19200:
+    case IDC_BAUD_38400:
+    case IDC_BAUD_57600:
+    case IDC_BAUD_115200:
+        onBaudRadio(id);
+        break;
+    case IDC_DEBUG_SCREEN_CHECK:
+        toggleDebugConsole();
+        break;
+    case IDC_LOGGING_BUTTON:
+        toggleLogMode();
+        break;
+    case IDC_CLEAR_LOG_BUTTON:
+        clearLog();
+        break;
+    case IDC_GATEWAY_DEBUG_BUTTON:
+        toggleGatewayDebug();
+        break;
+    case IDC_SEND_COMMAND_BUTTON:
+        sendTypedCommand();
+        break;
+    default:
+        // Enter (IDOK) and Esc (IDCANCEL) from the dialog keys land here and do nothing.
+        break;
+    }
+}
+
+void greySizingCommands(HMENU menu)
+{
+    EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+}
+
+} // namespace
+
+void onBaudRadio(int clickedId)
+{
+    checkBaudRadio(clickedId);
+}
+
+void clearLog()
+{
+    trace("Clear Log Window\n");
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "");
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) != 0) {
+            break;
+        }
+        dispatchCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        if (LOWORD(wParam) == SC_RESTORE) {
+            ShowWindow(window, SW_RESTORE);
+            SetFocus(GetDlgItem(window, IDC_NO_CONTROL));
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        pollGateway();
+        break;
+    case WM_INITMENU:
+    case WM_INITMENUPOPUP:
+        greySizingCommands(reinterpret_cast<HMENU>(wParam));
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,115 @@
+// Start-up, in the order the main window needs: class, window from its template,
+// initial control states, board and port lists, then the message loop.
+#include "startup.h"
+
+#include "appState.h"
+#include "mainWindow.h"
+#include "programming/programmer.h"
+#include "resource.h"
+#include "serial/portScan.h"
+#include "trace.h"
+#include "ui.h"
+
+namespace {
+
+void registerWindowClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = DLGWINDOWEXTRA; // a class used by a dialog template needs it
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP_ICON));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = "AidDev";
+    RegisterClassA(&windowClass);
+}
+
+void reportNoWindow()
+{
+    char text[64];
+    wsprintfA(text, "No window: %lu", GetLastError());
+    MessageBoxA(nullptr, text, "", MB_OK);
+}
+
+// The log view takes the largest text the edit control allows, so a long session never
+// stops growing the log.
+void raiseLogViewLimit()
+{
+    LRESULT limit = SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_GETLIMITTEXT, 0, 0);
+    trace("Size=%d\n", static_cast<int>(limit));
+    SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_LIMITTEXT, static_cast<WPARAM>(-1), 0);
+    limit = SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_GETLIMITTEXT, 0, 0);
+    trace("Size=%d\n", static_cast<int>(limit));
+}
+
+} // namespace
+
+void prepareControls()
+{
+    SetFocus(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
+    checkBaudRadio(IDC_BAUD_115200);
+    app.boardIndex = 0;
+    fillBoardList(app.mainWindow);
+    scanPorts(app.mainWindow);
+    setStatusLine("OK");
+    setGatewayCommandsEnabled(false);
+    swapOnOffLabels(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL);
+    swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
+    setUploadEnabled(false);
+    raiseLogViewLimit();
+}
+
+namespace {
+
+int runMessageLoop()
+{
+    MSG message;
+    for (;;) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            return static_cast<int>(message.wParam);
+        }
+        if (got == -1 || isSwallowedKey(message, app.mainWindow)) {
+            continue;
+        }
+        if (!IsDialogMessageA(app.mainWindow, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+} // namespace
+
+bool isSwallowedKey(const MSG& message, HWND mainWindow)
+{
+    bool escape = (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) ||
+                  (message.message == WM_CHAR && message.wParam == 0x1B);
+    return escape && message.hwnd != nullptr &&
+           message.hwnd == GetDlgItem(mainWindow, IDC_LOG_VIEW);
+}
+
+HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
+{
+    if (previousInstance == nullptr) {
+        registerWindowClass(instance);
+    }
+    app.mainWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr,
+                                        nullptr, 0);
+    return app.mainWindow;
+}
+
+int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand)
+{
+    if (createMainWindow(instance, previousInstance) == nullptr) {
+        reportNoWindow();
+        return kNoWindowExitCode;
+    }
+    prepareControls();
+    ShowWindow(app.mainWindow, showCommand);
+    return runMessageLoop();
+}

@@ -1,0 +1,23 @@
+// Start-up of the program and its message loop.
+#pragma once
+
+#include <windows.h>
+
+// Registers the window class, creates and prepares the main window, runs the message
+// loop and returns the exit code. When the window cannot be created the user is told
+// and a non-zero code is returned at once.
+int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand);
+
+// Registers the class (unless a previous instance did) and creates the main window from
+// its template; the window is kept in the application state. Null when creation fails.
+HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance);
+
+// Sets the initial control states and fills the board and port lists.
+void prepareControls();
+
+// Exit code of a start-up whose main window could not be created.
+constexpr int kNoWindowExitCode = 1;
+
+// True for a key message the program swallows before the dialog manager sees it:
+// Esc in the multi-line log view would otherwise make the edit control close the window.
+bool isSwallowedKey(const MSG& message, HWND mainWindow);

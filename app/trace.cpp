@@ -1,0 +1,78 @@
+// Debug console and trace lines.
+//
+// The console is created on demand and standard output is reopened on it, so trace
+// lines are plain printf output. %p is expanded here rather than by the C runtime:
+// runtimes disagree on its form (some print "0x", some lower case), and the trace
+// always shows a handle as 8 upper-case hex digits.
+#include "trace.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "appState.h"
+
+namespace {
+
+// Rewrites every %p in format as %08lX, so that the pointer argument, passed on the
+// 32-bit target as a 32-bit value, is printed as 8 upper-case hex digits.
+void normalisePointerFormat(const char* format, char* out, size_t outSize)
+{
+    size_t used = 0;
+    for (const char* p = format; *p != '\0' && used + 6 < outSize; ++p) {
+        if (p[0] == '%' && p[1] == '%') {
+            out[used++] = *p++;
+            out[used++] = *p;
+        } else if (p[0] == '%' && p[1] == 'p') {
+            memcpy(out + used, "%08lX", 5);
+            used += 5;
+            ++p;
+        } else {
+            out[used++] = *p;
+        }
+    }
+    out[used] = '\0';
+}
+
+} // namespace
+
+void trace(const char* format, ...)
+{
+    if (app.debugConsoleOn != 1) {
+        return;
+    }
+    char fixedFormat[512];
+    const char* used = format;
+    if (strstr(format, "%p") != nullptr && strlen(format) < 200) {
+        normalisePointerFormat(format, fixedFormat, sizeof fixedFormat);
+        used = fixedFormat;
+    }
+    va_list args;
+    va_start(args, format);
+    vprintf(used, args);
+    va_end(args);
+    fflush(stdout);
+}
+
+void traceSection(const char* header)
+{
+    trace("------------------------------\n");
+    trace("%s", header);
+}
+
+void toggleDebugConsole()
+{
+    app.debugConsoleOn = app.debugConsoleOn ? 0 : 1;
+    if (app.debugConsoleOn) {
+        if (AllocConsole()) {
+            FILE* ignored = freopen("CONOUT$", "w", stdout);
+            (void)ignored;
+            SetConsoleTitleA("Vexlor Loader Debug screen");
+            SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
+        }
+    } else {
+        FreeConsole();
+        fclose(stdout);
+    }
+    trace("Debug mode activated\n");
+}

@@ -1,0 +1,14 @@
+// Trace lines: the program's only diagnostic channel, written to the debug console
+// while "Application Debug Screen" is ticked and nowhere otherwise.
+#pragma once
+
+#include <windows.h>
+
+// printf-style; writes only while debug mode is on. %p prints 8 upper-case hex digits.
+void trace(const char* format, ...);
+
+// Opens an operation's trace: a line of 30 dashes, then the header.
+void traceSection(const char* header);
+
+// Handler of the "Application Debug Screen" check box.
+void toggleDebugConsole();

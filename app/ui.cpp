@@ -1,0 +1,108 @@
+// Shared user-interface operations on the main window.
+//
+// Both insert operations stage the text in displayBuffer and replace the log view's
+// selection with it. A text longer than the staging buffer goes in as several
+// consecutive inserts, so whatever the length, the whole text is shown.
+#include "ui.h"
+
+#include <string.h>
+
+#include "appState.h"
+#include "resource.h"
+#include "trace.h"
+
+namespace {
+
+HWND control(int id)
+{
+    return GetDlgItem(app.mainWindow, id);
+}
+
+// Copies the next piece of text into displayBuffer and returns how many characters it took.
+size_t stagePiece(const char* text)
+{
+    size_t room = sizeof app.displayBuffer - 1;
+    size_t length = strnlen(text, room);
+    memcpy(app.displayBuffer, text, length);
+    app.displayBuffer[length] = '\0';
+    return length;
+}
+
+void replaceSelectionWithStaged()
+{
+    SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_REPLACESEL, FALSE,
+                        reinterpret_cast<LPARAM>(app.displayBuffer));
+}
+
+} // namespace
+
+void setStatusLine(const char* text)
+{
+    SetDlgItemTextA(app.mainWindow, IDC_STATUS_LINE, text);
+}
+
+void appendToLogView(const char* text)
+{
+    do {
+        size_t length = stagePiece(text);
+        // wParam -1 drops any selection and leaves the caret where it is.
+        SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_SETSEL, static_cast<WPARAM>(-1),
+                            sizeof app.displayBuffer);
+        replaceSelectionWithStaged();
+        text += length;
+    } while (*text != '\0');
+}
+
+void appendToLogEnd(const char* text)
+{
+    do {
+        size_t length = stagePiece(text);
+        LRESULT end = SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, WM_GETTEXTLENGTH, 0, 0);
+        SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_SETSEL, static_cast<WPARAM>(end), end);
+        replaceSelectionWithStaged();
+        text += length;
+    } while (*text != '\0');
+}
+
+void swapOnOffLabels(int hideId, int showId)
+{
+    ShowWindow(control(hideId), SW_HIDE);
+    ShowWindow(control(showId), SW_SHOW);
+}
+
+void readSelectedPortName(const char* header)
+{
+    traceSection(header);
+    LRESULT index = SendDlgItemMessageA(app.mainWindow, IDC_PORT_LIST, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) {
+        return;
+    }
+    // The list only ever holds names of five characters or fewer; a longer entry is not read,
+    // since CB_GETLBTEXT takes no buffer size.
+    LRESULT length = SendDlgItemMessageA(app.mainWindow, IDC_PORT_LIST, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR || length >= static_cast<LRESULT>(sizeof app.portName)) {
+        return;
+    }
+    SendDlgItemMessageA(app.mainWindow, IDC_PORT_LIST, CB_GETLBTEXT, index,
+                        reinterpret_cast<LPARAM>(app.portName));
+}
+
+void checkBaudRadio(int checkedId)
+{
+    const int radios[] = {IDC_BAUD_19200, IDC_BAUD_38400, IDC_BAUD_57600, IDC_BAUD_115200};
+    for (int id : radios) {
+        SendDlgItemMessageA(app.mainWindow, id, BM_SETCHECK,
+                            id == checkedId ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+void setUploadEnabled(bool enabled)
+{
+    EnableWindow(control(IDC_UPLOAD_BUTTON), enabled ? TRUE : FALSE);
+}
+
+void setGatewayCommandsEnabled(bool enabled)
+{
+    EnableWindow(control(IDC_SEND_COMMAND_BUTTON), enabled ? TRUE : FALSE);
+    EnableWindow(control(IDC_GATEWAY_DEBUG_BUTTON), enabled ? TRUE : FALSE);
+}

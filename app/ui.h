@@ -1,0 +1,27 @@
+// Operations on the main window's controls that every subsystem shares, and one
+// function per change of which buttons a user may press.
+#pragma once
+
+#include <windows.h>
+
+void setStatusLine(const char* text);
+
+// Inserts text at the log view's caret (what the program itself writes).
+void appendToLogView(const char* text);
+
+// Inserts text after the last character of the log view, wherever the caret is.
+void appendToLogEnd(const char* text);
+
+void swapOnOffLabels(int hideId, int showId);
+
+// Opens a trace section with header and copies the selected port's name into portName;
+// with nothing selected, portName keeps what it held.
+void readSelectedPortName(const char* header);
+
+// Ticks one of the hidden baud radio buttons and clears the other three. The programmer's
+// speed comes from the board table; the radios are kept only as the window always had them.
+void checkBaudRadio(int checkedId);
+
+// Button states of the start-up, file-selection and log-mode situations.
+void setUploadEnabled(bool enabled);
+void setGatewayCommandsEnabled(bool enabled);

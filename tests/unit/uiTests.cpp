@@ -1,0 +1,202 @@
+// Shared UI operations and the window procedure, against the real main window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "appState.h"
+#include "mainWindow.h"
+#include "resource.h"
+#include "startup.h"
+#include "testWindow.h"
+#include "ui.h"
+
+namespace {
+
+using UiTest = MainWindowTest;
+
+void setCaret(HWND edit, int start, int end)
+{
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(start), end);
+}
+
+TEST_F(UiTest, StatusLineShowsTheLastText)
+{
+    setStatusLine("Scanning for serial ports..");
+    setStatusLine("OK");
+    EXPECT_EQ(text(IDC_STATUS_LINE), "OK");
+}
+
+TEST_F(UiTest, LogInsertsShowLongTextsWhole)
+{
+    prepareControls(); // raises the log view's limit as start-up does
+    std::string line(5000, 'a');
+    line[1022] = 'X';
+    line[4999] = 'Z';
+    appendToLogView(line.c_str());
+    EXPECT_EQ(text(IDC_LOG_VIEW), line);
+
+    // Longer than the staging buffer itself: still every character, in order.
+    std::string huge;
+    for (int i = 0; huge.size() < 200000; ++i) {
+        huge += "line " + std::to_string(i) + "\r\n";
+    }
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "");
+    appendToLogEnd(huge.c_str());
+    std::string shown = text(IDC_LOG_VIEW);
+    EXPECT_EQ(shown.size(), huge.size());
+    EXPECT_TRUE(shown == huge) << "the inserted text differs from what was sent";
+}
+
+TEST_F(UiTest, ProgramTextGoesToTheCaretButPolledTextToTheEnd)
+{
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "abcdef");
+    setCaret(control(IDC_LOG_VIEW), 3, 3);
+    appendToLogView("XY");
+    EXPECT_EQ(text(IDC_LOG_VIEW), "abcXYdef");
+
+    setCaret(control(IDC_LOG_VIEW), 1, 1);
+    appendToLogEnd("<end>");
+    EXPECT_EQ(text(IDC_LOG_VIEW), "abcXYdef<end>");
+}
+
+TEST_F(UiTest, InsertAtCaretKeepsASelectedText)
+{
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "abcdef");
+    setCaret(control(IDC_LOG_VIEW), 1, 4);
+    appendToLogView("X");
+    EXPECT_EQ(text(IDC_LOG_VIEW), "abcdXef");
+
+    setCaret(control(IDC_LOG_VIEW), 0, 6);
+    appendToLogEnd("!");
+    EXPECT_EQ(text(IDC_LOG_VIEW), "abcdXef!");
+}
+
+TEST_F(UiTest, SwappingLabelsHidesOneAndShowsTheOther)
+{
+    swapOnOffLabels(IDC_LOGGING_OFF_LABEL, IDC_LOGGING_ON_LABEL);
+    EXPECT_TRUE(GetWindowLongA(control(IDC_LOGGING_ON_LABEL), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
+    swapOnOffLabels(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL);
+    EXPECT_FALSE(GetWindowLongA(control(IDC_LOGGING_ON_LABEL), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(UiTest, PortNameIsReadFromTheSelectedEntryOnly)
+{
+    HWND ports = control(IDC_PORT_LIST);
+    SendMessageA(ports, CB_RESETCONTENT, 0, 0);
+    readSelectedPortName("Programming Arduino:\n");
+    EXPECT_STREQ(app.portName, "") << "an empty list reads no name";
+
+    SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM3"));
+    SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM10"));
+    SendMessageA(ports, CB_SETCURSEL, 1, 0);
+    readSelectedPortName("Programming Arduino:\n");
+    EXPECT_STREQ(app.portName, "COM3");
+
+    SendMessageA(ports, CB_RESETCONTENT, 0, 0);
+    readSelectedPortName("Programming Arduino:\n");
+    EXPECT_STREQ(app.portName, "COM3") << "with nothing selected the last name stays";
+
+    std::string tooLong(200, 'C');
+    SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
+    SendMessageA(ports, CB_SETCURSEL, 0, 0);
+    readSelectedPortName("Programming Arduino:\n");
+    EXPECT_STREQ(app.portName, "COM3") << "an entry longer than the name buffer is not read";
+}
+
+TEST_F(UiTest, BaudRadioClickLeavesExactlyThatRadioChecked)
+{
+    const int radios[] = {IDC_BAUD_19200, IDC_BAUD_38400, IDC_BAUD_57600, IDC_BAUD_115200};
+    for (int clicked : radios) {
+        SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(clicked, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(control(clicked)));
+        for (int id : radios) {
+            EXPECT_EQ(SendMessageA(control(id), BM_GETCHECK, 0, 0),
+                      id == clicked ? BST_CHECKED : BST_UNCHECKED)
+                << "clicked " << clicked << ", radio " << id;
+        }
+    }
+}
+
+TEST_F(UiTest, OnlyPlainCommandsAreDispatched)
+{
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "kept");
+    // A notification (here EN_CHANGE-like code 0x300) from the button is not a click.
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_CLEAR_LOG_BUTTON, 0x300), 0);
+    EXPECT_EQ(text(IDC_LOG_VIEW), "kept");
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_CLEAR_LOG_BUTTON, BN_CLICKED), 0);
+    EXPECT_EQ(text(IDC_LOG_VIEW), "");
+}
+
+TEST_F(UiTest, EnterAndEscCommandsChangeNothing)
+{
+    prepareControls();
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "log");
+    SetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, "C:\\fw.cpp.hex");
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    pumpMessages();
+    EXPECT_TRUE(IsWindow(app.mainWindow));
+    EXPECT_EQ(text(IDC_LOG_VIEW), "log");
+    EXPECT_EQ(text(IDC_PATH_FIELD), "C:\\fw.cpp.hex");
+    EXPECT_EQ(text(IDC_STATUS_LINE), "OK");
+}
+
+TEST_F(UiTest, EscInTheLogViewIsSwallowedElsewhereNot)
+{
+    MSG escape = {};
+    escape.message = WM_KEYDOWN;
+    escape.wParam = VK_ESCAPE;
+    escape.hwnd = control(IDC_LOG_VIEW);
+    EXPECT_TRUE(isSwallowedKey(escape, app.mainWindow));
+    escape.message = WM_CHAR;
+    escape.wParam = 0x1B;
+    EXPECT_TRUE(isSwallowedKey(escape, app.mainWindow));
+
+    MSG other = escape;
+    other.hwnd = control(IDC_PORT_LIST); // Esc still closes an open drop-down list
+    EXPECT_FALSE(isSwallowedKey(other, app.mainWindow));
+    other = escape;
+    other.message = WM_KEYDOWN;
+    other.wParam = VK_RETURN;
+    EXPECT_FALSE(isSwallowedKey(other, app.mainWindow));
+}
+
+// Checks the system menu from inside its own menu loop, then closes the menu.
+HWND menuOwner = nullptr;
+UINT maximizeState = 0;
+UINT sizeState = 0;
+bool menuSeen = false;
+
+void CALLBACK inspectOpenMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    HMENU menu = GetSystemMenu(menuOwner, FALSE);
+    maximizeState = GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    sizeState = GetMenuState(menu, SC_SIZE, MF_BYCOMMAND);
+    menuSeen = true;
+    EndMenu();
+}
+
+TEST_F(UiTest, SystemMenuNeverOffersMaximizeOrSize)
+{
+    ShowWindow(app.mainWindow, SW_SHOW);
+    SetForegroundWindow(app.mainWindow);
+    menuOwner = app.mainWindow;
+    for (int round = 0; round < 2; ++round) {
+        HMENU menu = GetSystemMenu(app.mainWindow, FALSE);
+        EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_ENABLED);
+        EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_ENABLED);
+        menuSeen = false;
+        SetTimer(nullptr, 0, 200, inspectOpenMenu);
+        // Alt+Space, as a user opens the system menu; the menu loop runs inside this call.
+        SendMessageA(app.mainWindow, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        pumpMessages();
+        ASSERT_TRUE(menuSeen) << "the system menu did not open";
+        EXPECT_TRUE(maximizeState & MF_GRAYED) << "round " << round;
+        EXPECT_TRUE(sizeState & MF_GRAYED) << "round " << round;
+    }
+}
+
+} // namespace
