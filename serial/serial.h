@@ -1,0 +1,38 @@
+// The log mode's connection to a serial port.
+#pragma once
+
+#include <windows.h>
+
+// Opens and configures the port on construction and reports the outcome in the application
+// state's portStatus (0 open; 1 not openable; 2 in use; 3 time-outs refused; 4 line settings
+// refused). Only a connection whose status was 0 may be read or written.
+class Serial {
+public:
+    Serial(const char* devicePath, DWORD baudRate);
+    virtual ~Serial();
+
+    Serial(const Serial&) = delete;
+    Serial& operator=(const Serial&) = delete;
+
+    // Returns at once with what has arrived (0 when nothing had, or the read failed). With
+    // terminate, at most capacity - 1 bytes are read and a NUL is stored after them.
+    int read(char* buffer, int capacity, bool terminate);
+
+    // Returns the number of bytes the port took.
+    int write(const char* buffer, int count);
+    int writeText(const char* text);
+
+private:
+    void close();
+
+    HANDLE handle;
+};
+
+// Port status codes left by a construction.
+enum PortStatus {
+    PORT_STATUS_OPEN = 0,
+    PORT_STATUS_NOT_OPENED = 1,
+    PORT_STATUS_ACCESS_DENIED = 2,
+    PORT_STATUS_TIMEOUTS_REFUSED = 3,
+    PORT_STATUS_SETTINGS_REFUSED = 4,
+};

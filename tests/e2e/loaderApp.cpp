@@ -1,0 +1,459 @@
+// LoaderApp: starting, driving and ending the real program from a second process.
+#include "loaderApp.h"
+
+#include "resource.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr DWORD kStartTimeoutMs = 20000;
+// A sent message that takes longer than this means the program is stuck; the driver
+// gives up on it rather than hang the test.
+constexpr UINT kSendTimeoutMs = 5000;
+
+const char kMainClass[] = "AidDev";
+const char kMainCaption[] = "Vexlor Loader V1.05";
+const char kDialogClass[] = "#32770";
+
+// The marker settle() posts: the hidden, unused 19200 baud radio's pushed look. The
+// program never reads or sets it, and the user cannot see it.
+constexpr int kMarkerId = IDC_BAUD_19200;
+
+bool send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                               kSendTimeoutMs, result != nullptr ? result : &ignored) != 0;
+}
+
+std::string windowText(HWND window)
+{
+    DWORD_PTR length = 0;
+    if (window == nullptr || !send(window, WM_GETTEXTLENGTH, 0, 0, &length)) {
+        return "";
+    }
+    std::vector<char> buffer(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &copied)) {
+        return "";
+    }
+    return std::string(buffer.data(), std::min<size_t>(copied, length));
+}
+
+std::string className(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+DWORD ownerProcess(HWND window)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
+std::string programPath()
+{
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string path = self;
+    path.erase(path.find_last_of("\\/") + 1);
+    path += "..\\bin\\VexlorLoader.exe";
+    char full[MAX_PATH] = "";
+    return GetFullPathNameA(path.c_str(), sizeof full, full, nullptr) != 0 ? full : path;
+}
+
+// A new folder under the temporary folder, named after this process and a counter so
+// that parallel test programs never share one.
+std::string makeWorkFolder()
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter = 0;
+    for (;;) {
+        std::string path = std::string(temp) + "vexlor-e2e-" +
+                           std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+        if (CreateDirectoryA(path.c_str(), nullptr)) {
+            return path;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            return "";
+        }
+    }
+}
+
+void removeTree(const std::string& path)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string child = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(child);
+            } else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+// One entry of the system's handle table (SystemHandleInformation), as ntdll returns it.
+struct HandleEntry {
+    ULONG ownerPid;
+    UCHAR objectType;
+    UCHAR flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+};
+
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+// Counts the process's entries in the system's handle table. Wine's GetProcessHandleCount
+// always reports 0, but Wine keeps this table exact, so leaks stay visible there.
+DWORD countHandlesInSystemTable(DWORD processId)
+{
+    using QueryFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return 0;
+    }
+    std::vector<char> table(1 << 20);
+    for (;;) {
+        ULONG needed = 0;
+        LONG status = query(kSystemHandleInformation, table.data(),
+                            static_cast<ULONG>(table.size()), &needed);
+        if (status == kInfoLengthMismatch && table.size() < (64u << 20)) {
+            table.resize(table.size() * 2);
+            continue;
+        }
+        if (status != 0) {
+            return 0;
+        }
+        break;
+    }
+    ULONG count = *reinterpret_cast<const ULONG*>(table.data());
+    // The entries follow the count, aligned as a pointer is.
+    auto* entries = reinterpret_cast<const HandleEntry*>(table.data() + sizeof(PVOID));
+    DWORD owned = 0;
+    for (ULONG i = 0; i < count; ++i) {
+        owned += entries[i].ownerPid == processId ? 1 : 0;
+    }
+    return owned;
+}
+
+struct BoxSearch {
+    DWORD processId;
+    HWND owner; // null: any owner
+    HWND found;
+};
+
+BOOL CALLBACK matchBox(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    if (ownerProcess(window) != search->processId || className(window) != kDialogClass ||
+        !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    if (search->owner != nullptr && GetWindow(window, GW_OWNER) != search->owner) {
+        return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+// The box's message: its Static child with text, skipping the icon (also a Static).
+BOOL CALLBACK findMessageText(HWND child, LPARAM param)
+{
+    if (className(child) != "Static" ||
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        return TRUE;
+    }
+    std::string text = windowText(child);
+    if (text.empty()) {
+        return TRUE;
+    }
+    *reinterpret_cast<std::string*>(param) = text;
+    return FALSE;
+}
+
+} // namespace
+
+LoaderApp::LoaderApp() : folder(makeWorkFolder()) {}
+
+LoaderApp::~LoaderApp()
+{
+    if (process.hProcess != nullptr) {
+        if (isRunning()) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (!folder.empty()) {
+        removeTree(folder);
+    }
+}
+
+::testing::AssertionResult LoaderApp::start()
+{
+    if (folder.empty()) {
+        return ::testing::AssertionFailure() << "no working folder could be made";
+    }
+    if (process.hProcess != nullptr) {
+        return ::testing::AssertionFailure() << "the program was started already";
+    }
+    std::string exe = programPath();
+    std::string commandLine = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &process)) {
+        DWORD error = GetLastError();
+        process = {};
+        return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
+    }
+    return waitForMainWindow(kStartTimeoutMs);
+}
+
+bool LoaderApp::findMainWindow()
+{
+    // FindWindow alone would take the first match, which may belong to another instance.
+    for (HWND window = FindWindowExA(nullptr, nullptr, kMainClass, kMainCaption); window != nullptr;
+         window = FindWindowExA(nullptr, window, kMainClass, kMainCaption)) {
+        if (ownerProcess(window) == process.dwProcessId) {
+            main = window;
+            return true;
+        }
+    }
+    return false;
+}
+
+::testing::AssertionResult LoaderApp::waitForMainWindow(DWORD timeoutMs)
+{
+    DWORD started = GetTickCount();
+    for (;;) {
+        if (main != nullptr || findMainWindow()) {
+            if (IsWindowVisible(main) && !text(IDC_STATUS_LINE).empty()) {
+                return ::testing::AssertionSuccess();
+            }
+        }
+        if (!isRunning()) {
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            return ::testing::AssertionFailure()
+                   << "the program ended during start-up with exit code " << code;
+        }
+        if (GetTickCount() - started >= timeoutMs) {
+            return ::testing::AssertionFailure()
+                   << "no visible main window with a status within " << timeoutMs << " ms";
+        }
+        Sleep(kPollMs);
+    }
+}
+
+HWND LoaderApp::control(int id) const
+{
+    return GetDlgItem(main, id);
+}
+
+std::string LoaderApp::windowCaption() const
+{
+    char caption[256] = "";
+    GetWindowTextA(main, caption, sizeof caption);
+    return caption;
+}
+
+std::string LoaderApp::text(int id) const
+{
+    return windowText(control(id));
+}
+
+::testing::AssertionResult LoaderApp::setText(int id, const std::string& text)
+{
+    DWORD_PTR done = 0;
+    if (!send(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &done) || !done) {
+        return ::testing::AssertionFailure() << "control " << id << " did not take its text";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> LoaderApp::listItems(int id) const
+{
+    // Asked in wide characters: Wine hands CB_GETLBTEXT across processes as wide text
+    // even to the ANSI call.
+    std::vector<std::string> items;
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(control(id), CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) ||
+        static_cast<LONG_PTR>(count) == CB_ERR) {
+        return items;
+    }
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        wchar_t item[256] = L"";
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(control(id), CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000,
+                                 &length) ||
+            length >= 256 ||
+            !SendMessageTimeoutW(control(id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item),
+                                 SMTO_ABORTIFHUNG, 5000, &length)) {
+            break;
+        }
+        char narrow[512] = "";
+        WideCharToMultiByte(CP_ACP, 0, item, -1, narrow, sizeof narrow, nullptr, nullptr);
+        items.push_back(narrow);
+    }
+    return items;
+}
+
+bool LoaderApp::isEnabled(int id) const
+{
+    return IsWindowEnabled(control(id)) != FALSE;
+}
+
+bool LoaderApp::isVisible(int id) const
+{
+    return IsWindowVisible(control(id)) != FALSE;
+}
+
+void LoaderApp::click(int id)
+{
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control(id)));
+}
+
+::testing::AssertionResult LoaderApp::pressKey(int id, UINT virtualKey)
+{
+    HWND target = control(id);
+    UINT scanCode = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    LPARAM down = 1 | (static_cast<LPARAM>(scanCode) << 16);
+    LPARAM up = down | (1L << 30) | (1L << 31);
+    // No WM_CHAR: the program's own TranslateMessage makes it from the key-down, as it
+    // does for a real key, and a posted one would arrive twice.
+    PostMessageA(target, WM_KEYDOWN, virtualKey, down);
+    PostMessageA(target, WM_KEYUP, virtualKey, up);
+    return settle();
+}
+
+::testing::AssertionResult LoaderApp::settle(DWORD timeoutMs)
+{
+    // Twice: what the program posts to itself while handling our messages (an edit control's
+    // WM_CLOSE on Esc, for one) queues up behind the first marker.
+    DWORD started = GetTickCount();
+    for (int round = 0; round < 2; ++round) {
+        ::testing::AssertionResult handled = waitForMarker(started, timeoutMs);
+        if (!handled) {
+            return handled;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LoaderApp::waitForMarker(DWORD started, DWORD timeoutMs)
+{
+    // A sent message is handled before anything posted, so sending alone proves nothing:
+    // the marker is posted behind everything else and then watched for.
+    HWND marker = control(kMarkerId);
+    bool posted = false;
+    for (;;) {
+        if (!IsWindow(marker)) {
+            return ::testing::AssertionFailure() << "the main window is gone";
+        }
+        DWORD_PTR state = 0;
+        if (!posted) {
+            // Cleared with a sent message first, so a marker left by an earlier, failed
+            // settle cannot count for this one.
+            posted = send(marker, BM_SETSTATE, FALSE, 0) &&
+                     PostMessageA(marker, BM_SETSTATE, TRUE, 0);
+        } else if (send(marker, BM_GETSTATE, 0, 0, &state) && (state & BST_PUSHED)) {
+            send(marker, BM_SETSTATE, FALSE, 0);
+            return ::testing::AssertionSuccess();
+        }
+        if (!isRunning()) {
+            return ::testing::AssertionFailure() << "the program ended";
+        }
+        if (GetTickCount() - started >= timeoutMs) {
+            return ::testing::AssertionFailure()
+                   << "the program did not handle its messages within " << timeoutMs << " ms";
+        }
+        Sleep(kPollMs / 5);
+    }
+}
+
+MessageBoxInfo LoaderApp::findMessageBox(bool ownedByMain) const
+{
+    BoxSearch search = {process.dwProcessId, ownedByMain ? main : nullptr, nullptr};
+    EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
+    MessageBoxInfo box;
+    if (search.found != nullptr) {
+        box.window = search.found;
+        char caption[256] = "";
+        GetWindowTextA(search.found, caption, sizeof caption);
+        box.caption = caption;
+        EnumChildWindows(search.found, findMessageText, reinterpret_cast<LPARAM>(&box.text));
+    }
+    return box;
+}
+
+MessageBoxInfo LoaderApp::waitForMessageBox(DWORD timeoutMs, bool ownedByMain) const
+{
+    DWORD started = GetTickCount();
+    for (;;) {
+        MessageBoxInfo box = findMessageBox(ownedByMain);
+        if (box.window != nullptr || GetTickCount() - started >= timeoutMs) {
+            return box;
+        }
+        Sleep(kPollMs);
+    }
+}
+
+void LoaderApp::dismiss(HWND box)
+{
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+DWORD LoaderApp::handleCount() const
+{
+    DWORD count = 0;
+    if (GetProcessHandleCount(process.hProcess, &count) && count != 0) {
+        return count;
+    }
+    return countHandlesInSystemTable(process.dwProcessId);
+}
+
+bool LoaderApp::isRunning() const
+{
+    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void LoaderApp::closeByCaptionButton()
+{
+    PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+DWORD LoaderApp::waitForExit(DWORD timeoutMs)
+{
+    if (process.hProcess == nullptr ||
+        WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        return kStillRunning;
+    }
+    DWORD code = kStillRunning;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}

@@ -1,0 +1,82 @@
+// LoaderApp: one running VexlorLoader.exe, driven from outside as a user would drive it.
+//
+// Every end-to-end test owns one LoaderApp. It starts the real program in a fresh, empty
+// working folder, finds the main window by class, caption and process (so another instance
+// never confuses it), and talks to it only through window messages. Everything that waits
+// is bounded, and the destructor ends a program still running and removes the folder, so a
+// failing test leaves nothing behind.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// A top-level dialog box the program opened (a message box, for instance).
+struct MessageBoxInfo {
+    HWND window = nullptr; // null: no box was found
+    std::string caption;
+    std::string text;
+};
+
+class LoaderApp {
+public:
+    // waitForExit's result while the program is still running.
+    static constexpr DWORD kStillRunning = STILL_ACTIVE;
+
+    // Makes the working folder; the program starts only with start(), so a test can put
+    // files into workFolder() first.
+    LoaderApp();
+    ~LoaderApp();
+    LoaderApp(const LoaderApp&) = delete;
+    LoaderApp& operator=(const LoaderApp&) = delete;
+
+    const std::string& workFolder() const { return folder; }
+
+    // Starts the program and waits until its main window is shown and has a status.
+    ::testing::AssertionResult start();
+
+    HWND mainWindow() const { return main; }
+    DWORD processId() const { return process.dwProcessId; }
+    HWND control(int id) const;
+    std::string windowCaption() const;
+
+    std::string text(int id) const;
+    ::testing::AssertionResult setText(int id, const std::string& text);
+    // The entries of a combo box, in the order it lists them.
+    std::vector<std::string> listItems(int id) const;
+    bool isEnabled(int id) const;
+    bool isVisible(int id) const;
+
+    // Posts a button click the way the button itself reports one; call settle() to wait for it.
+    void click(int id);
+    // Posts a key press (down and up) to a control, then settles.
+    ::testing::AssertionResult pressKey(int id, UINT virtualKey);
+    // Returns once the program has handled every message posted to it before the call.
+    ::testing::AssertionResult settle(DWORD timeoutMs = 5000);
+
+    // A dialog box of the program; with ownedByMain, only one owned by the main window.
+    MessageBoxInfo findMessageBox(bool ownedByMain = false) const;
+    MessageBoxInfo waitForMessageBox(DWORD timeoutMs, bool ownedByMain = false) const;
+    void dismiss(HWND box);
+
+    // Handles the program holds now (for leak checks across repeated actions).
+    DWORD handleCount() const;
+    bool isRunning() const;
+
+    // Closes the window the way its caption's close button does.
+    void closeByCaptionButton();
+    // The program's exit code, or kStillRunning when it has not ended within timeoutMs.
+    DWORD waitForExit(DWORD timeoutMs);
+
+private:
+    bool findMainWindow();
+    ::testing::AssertionResult waitForMainWindow(DWORD timeoutMs);
+    ::testing::AssertionResult waitForMarker(DWORD started, DWORD timeoutMs);
+
+    std::string folder;
+    PROCESS_INFORMATION process = {};
+    HWND main = nullptr;
+};
