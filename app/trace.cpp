@@ -1,7 +1,9 @@
 // Debug console and trace lines.
 //
 // The console is created on demand and standard output is reopened on it, so trace
-// lines are plain printf output. %p is expanded here rather than by the C runtime:
+// lines are plain printf output. A process started without standard handles (from the
+// desktop) has no standard output to reopen on some C runtimes; the console then gets a
+// stream of its own, so the trace still reaches it. %p is expanded here rather than by the C runtime:
 // runtimes disagree on its form (some print "0x", some lower case), and the trace
 // always shows a handle as 8 upper-case hex digits.
 #include "trace.h"
@@ -34,6 +36,31 @@ void normalisePointerFormat(const char* format, char* out, size_t outSize)
     out[used] = '\0';
 }
 
+// Where trace lines go: the console's own stream, or standard output when that was reopened.
+FILE* consoleStream = nullptr;
+
+FILE* traceStream()
+{
+    return consoleStream != nullptr ? consoleStream : stdout;
+}
+
+void openConsoleStream()
+{
+    if (freopen("CONOUT$", "w", stdout) == nullptr) {
+        consoleStream = fopen("CONOUT$", "w");
+    }
+}
+
+void closeConsoleStream()
+{
+    if (consoleStream != nullptr) {
+        fclose(consoleStream);
+        consoleStream = nullptr;
+    } else {
+        fclose(stdout);
+    }
+}
+
 } // namespace
 
 void trace(const char* format, ...)
@@ -49,9 +76,9 @@ void trace(const char* format, ...)
     }
     va_list args;
     va_start(args, format);
-    vprintf(used, args);
+    vfprintf(traceStream(), used, args);
     va_end(args);
-    fflush(stdout);
+    fflush(traceStream());
 }
 
 void traceSection(const char* header)
@@ -65,14 +92,13 @@ void toggleDebugConsole()
     app.debugConsoleOn = app.debugConsoleOn ? 0 : 1;
     if (app.debugConsoleOn) {
         if (AllocConsole()) {
-            FILE* ignored = freopen("CONOUT$", "w", stdout);
-            (void)ignored;
+            openConsoleStream();
             SetConsoleTitleA("Vexlor Loader Debug screen");
             SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
         }
     } else {
         FreeConsole();
-        fclose(stdout);
+        closeConsoleStream();
     }
     trace("Debug mode activated\n");
 }

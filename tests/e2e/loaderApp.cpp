@@ -224,8 +224,9 @@ LoaderApp::~LoaderApp()
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
+    // Detached, as when started from the desktop: the program gets no console of ours.
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, folder.c_str(), &startup, &process)) {
         DWORD error = GetLastError();
         process = {};
         return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
