@@ -1,7 +1,15 @@
-// The board table and everything the program tells the external programmer.
+// The board table and everything the program tells the external programmer: the parameter
+// line, the launch, the wait and the verdict from the exit code.
+//
+// The line carries -D (no separate chip erase): the stock Mega 2560 bootloader refuses the
+// erase command, and erases each page as it writes it anyway.
 #include "programmer.h"
 
+#include <shellapi.h>
+#include <string.h>
+
 #include "app/appState.h"
+#include "app/trace.h"
 #include "app/ui.h"
 #include "resource.h"
 
@@ -18,7 +26,18 @@ const Board boards[] = {
     {"Arduino Mega 2560", "atmega2560", "stk500v2", "115200"},
 };
 
+// Appends text to the line; the caller has made sure it fits.
+void append(char* line, const char* text)
+{
+    size_t used = strlen(line);
+    memcpy(line + used, text, strlen(text) + 1);
+}
+
 } // namespace
+
+#ifndef _WIN64
+static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the launch record of the 32-bit program");
+#endif
 
 void fillBoardList(HWND window)
 {
@@ -28,4 +47,93 @@ void fillBoardList(HWND window)
     SendDlgItemMessageA(window, IDC_BOARD_LIST, CB_SETCURSEL, 0, 0);
     app.boardIndex = 0;
     checkBaudRadio(IDC_BAUD_115200);
+}
+
+int buildProgrammerParams()
+{
+    const Board& board = boards[0];
+    char part[32];
+    char type[32];
+    char speed[32];
+    wsprintfA(part, "-p %s ", board.part);
+    wsprintfA(type, "-c %s ", board.type);
+    wsprintfA(speed, " -b %s ", board.speed);
+    const char* const pieces[] = {part, type, "-P \\\\.\\", app.portName, speed, "-D ",
+                                  "-U flash:w:\"", app.firmwarePath, "\":i "};
+
+    app.programmerParams[0] = '\0';
+    if (strchr(app.firmwarePath, '"') != nullptr) {
+        return PARAMS_PATH_HAS_QUOTE;
+    }
+    size_t length = 0;
+    for (const char* piece : pieces) {
+        length += strlen(piece);
+    }
+    if (length >= sizeof app.programmerParams) {
+        return PARAMS_PATH_TOO_LONG;
+    }
+    for (const char* piece : pieces) {
+        append(app.programmerParams, piece);
+    }
+    return PARAMS_READY;
+}
+
+int programmerResult(bool exitCodeRead, DWORD exitCode)
+{
+    return exitCodeRead && exitCode == 0 ? 0 : 1;
+}
+
+int runProgrammer(HWND, DWORD timeLimitMs)
+{
+    setStatusLine("Arduino board programming in progress..");
+    traceSection("Execute external program:\n");
+
+    SHELLEXECUTEINFOA launch;
+    memset(&launch, 0, sizeof launch);
+    launch.cbSize = sizeof launch;
+    launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    launch.hwnd = nullptr;
+    launch.lpVerb = nullptr;
+    launch.lpFile = "avrdude.exe";
+    launch.lpParameters = app.programmerParams;
+    launch.lpDirectory = nullptr;
+    launch.nShow = app.debugConsoleOn ? SW_SHOW : SW_HIDE;
+    launch.hInstApp = nullptr;
+    if (!ShellExecuteExA(&launch) || launch.hProcess == nullptr) {
+        trace("Could not launch external program\n");
+        trace("Execute external program done\n");
+        setStatusLine("Unable to launch programmer Error");
+        return 1;
+    }
+
+    if (WaitForSingleObject(launch.hProcess, timeLimitMs) == WAIT_TIMEOUT) {
+        // A programmer that hangs (a board that never answers) must not freeze the program.
+        TerminateProcess(launch.hProcess, 1);
+        WaitForSingleObject(launch.hProcess, 5000);
+        CloseHandle(launch.hProcess);
+        trace("External program did not end in time and was stopped\n");
+        trace("Execute external program done\n");
+        setStatusLine("Programming timed out Error");
+        return 1;
+    }
+    Sleep(1);
+
+    DWORD exitCode = 0;
+    bool exitCodeRead = GetExitCodeProcess(launch.hProcess, &exitCode) != FALSE;
+    CloseHandle(launch.hProcess);
+    if (exitCodeRead) {
+        trace("Exitcode %d\n", static_cast<int>(exitCode));
+    } else {
+        trace("Exit code could not be read\n");
+    }
+    if (programmerResult(exitCodeRead, exitCode) != 0) {
+        trace("External program ended with an error\n");
+        trace("Execute external program done\n");
+        setStatusLine("Programming Error");
+        return 1;
+    }
+    trace("External program ended successfully\n");
+    trace("Execute external program done\n");
+    setStatusLine("OK");
+    return 0;
 }

@@ -5,3 +5,24 @@
 
 // Fills the board list with the board table and resets the hidden baud radios.
 void fillBoardList(HWND window);
+
+// Outcome of building the parameter line.
+enum ParamsResult {
+    PARAMS_READY = 0,
+    PARAMS_PATH_TOO_LONG = 1, // the line would not fit its buffer
+    PARAMS_PATH_HAS_QUOTE = 2, // the path would end the quoted file name early
+};
+
+// Builds programmerParams from the board, portName and firmwarePath. A refused path leaves
+// the line empty, so nothing half-built can ever be run.
+int buildProgrammerParams();
+
+// How long the programmer may run before it is ended and the upload counts as failed.
+constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
+
+// Runs avrdude.exe with programmerParams and waits up to timeLimitMs for it to end.
+// Returns 0 when it reported success, 1 otherwise; the status line tells which failure.
+int runProgrammer(HWND window, DWORD timeLimitMs = kProgrammerTimeLimitMs);
+
+// The verdict on a finished programmer: success only for an exit code that was read and is 0.
+int programmerResult(bool exitCodeRead, DWORD exitCode);

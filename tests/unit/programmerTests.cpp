@@ -1,0 +1,200 @@
+// The parameter line, the refusal of paths that cannot be passed on, and running the
+// programmer (a stand-in avrdude.exe in the current folder) with its verdicts and time limit.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "appState.h"
+#include "programming/programmer.h"
+#include "resource.h"
+#include "testWindow.h"
+
+namespace {
+
+class ParamsTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetAppState(); }
+
+    int build(const std::string& port, const std::string& path)
+    {
+        lstrcpynA(app.portName, port.c_str(), sizeof app.portName);
+        lstrcpynA(app.firmwarePath, path.c_str(), sizeof app.firmwarePath);
+        return buildProgrammerParams();
+    }
+};
+
+TEST_F(ParamsTest, LineForABoardOnCom3)
+{
+    ASSERT_EQ(build("COM3", "C:\\firmware\\gateway.cpp.hex"), PARAMS_READY);
+    std::string line = app.programmerParams;
+    EXPECT_EQ(line, "-p atmega2560 -c stk500v2 -P \\\\.\\COM3 -b 115200 -D "
+                    "-U flash:w:\"C:\\firmware\\gateway.cpp.hex\":i ");
+    EXPECT_EQ(line.size(), 94u);
+}
+
+TEST_F(ParamsTest, EmptyPathAndPortGoInAsEmptyText)
+{
+    ASSERT_EQ(build("", ""), PARAMS_READY);
+    EXPECT_STREQ(app.programmerParams,
+                 "-p atmega2560 -c stk500v2 -P \\\\.\\ -b 115200 -D -U flash:w:\"\":i ");
+}
+
+TEST_F(ParamsTest, LongestPathThatFitsAndOneMore)
+{
+    // 63 fixed characters and the terminator leave 976 for the port name and the path.
+    for (std::string port : {"COM3", "COM10"}) {
+        std::string fits(976 - port.size(), 'p');
+        ASSERT_EQ(build(port, fits), PARAMS_READY) << port;
+        EXPECT_EQ(strlen(app.programmerParams), 1039u);
+        EXPECT_EQ(build(port, fits + "p"), PARAMS_PATH_TOO_LONG) << port;
+        EXPECT_STREQ(app.programmerParams, "") << "a refused line is never left half-built";
+    }
+    EXPECT_EQ(build("COM3", std::string(1022, 'p')), PARAMS_PATH_TOO_LONG);
+}
+
+TEST_F(ParamsTest, PathWithADoubleQuoteIsRefused)
+{
+    // It would end the quoted file name and pass the rest as options of the programmer.
+    EXPECT_EQ(build("COM3", "C:\\fw.hex\":i -U eeprom:w:\"C:\\x.hex"), PARAMS_PATH_HAS_QUOTE);
+    EXPECT_STREQ(app.programmerParams, "");
+    EXPECT_EQ(build("COM3", "\""), PARAMS_PATH_HAS_QUOTE);
+    EXPECT_EQ(build("COM3", "C:\\it's here\\gateway.cpp.hex"), PARAMS_READY);
+}
+
+TEST(ProgrammerVerdict, SuccessOnlyForAReadExitCodeOfZero)
+{
+    EXPECT_EQ(programmerResult(true, 0), 0);
+    EXPECT_EQ(programmerResult(true, 1), 1);
+    EXPECT_EQ(programmerResult(true, 0xC0000005), 1);
+    EXPECT_EQ(programmerResult(false, 0), 1) << "an unreadable exit code is no success";
+}
+
+// Runs the programmer from a fresh current folder, with or without the stand-in in it.
+class RunProgrammerTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        folder = std::string(temp) + "programmer-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        GetCurrentDirectoryA(sizeof previous, previous);
+        SetCurrentDirectoryA(folder.c_str());
+        lstrcpyA(app.programmerParams, "-p atmega2560 -U flash:w:\"C:\\a b.hex\":i ");
+    }
+
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(previous);
+        for (const char* name : {"avrdude.exe", "avrdude-params.txt", "avrdude-calls.txt",
+                                 "avrdude-exit.txt", "avrdude-wait.txt"}) {
+            DeleteFileA((folder + name).c_str());
+        }
+        RemoveDirectoryA(folder.c_str());
+        MainWindowTest::TearDown();
+    }
+
+    void installStandIn(const std::string& exitCode, const std::string& wait = "")
+    {
+        std::string standIn = "Z:" + std::string(VEXLOR_STAND_IN_PROGRAMMER);
+        for (char& c : standIn) {
+            c = c == '/' ? '\\' : c;
+        }
+        ASSERT_TRUE(CopyFileA(standIn.c_str(), (folder + "avrdude.exe").c_str(), FALSE));
+        writeFile("avrdude-exit.txt", exitCode);
+        if (!wait.empty()) {
+            writeFile("avrdude-wait.txt", wait);
+        }
+    }
+
+    void writeFile(const std::string& name, const std::string& text)
+    {
+        HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+
+    std::string readFile(const std::string& name)
+    {
+        std::string text;
+        HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            char buffer[2048];
+            DWORD got = 0;
+            ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+            text.assign(buffer, got);
+            CloseHandle(file);
+        }
+        return text;
+    }
+
+    std::string runTraced(int& result, DWORD limitMs = kProgrammerTimeLimitMs)
+    {
+        app.debugConsoleOn = 1;
+        CapturedOutput output;
+        result = runProgrammer(app.mainWindow, limitMs);
+        app.debugConsoleOn = 0;
+        return output.finish();
+    }
+
+    std::string folder;
+    char previous[MAX_PATH] = "";
+};
+
+const std::string kSection = std::string(30, '-') + "\nExecute external program:\n";
+
+TEST_F(RunProgrammerTest, ExitCodeZeroIsSuccessAndTheLineArrivesWhole)
+{
+    installStandIn("0");
+    int result = -1;
+    std::string lines = runTraced(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(text(IDC_STATUS_LINE), "OK");
+    EXPECT_EQ(lines, kSection + "Exitcode 0\nExternal program ended successfully\n"
+                                "Execute external program done\n");
+    EXPECT_EQ(readFile("avrdude-params.txt"), app.programmerParams);
+}
+
+TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
+{
+    installStandIn("1");
+    int result = -1;
+    std::string lines = runTraced(result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(text(IDC_STATUS_LINE), "Programming Error");
+    EXPECT_EQ(lines, kSection + "Exitcode 1\nExternal program ended with an error\n"
+                                "Execute external program done\n");
+}
+
+TEST_F(RunProgrammerTest, MissingProgrammerIsReportedWithoutADialog)
+{
+    int result = -1;
+    std::string lines = runTraced(result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(text(IDC_STATUS_LINE), "Unable to launch programmer Error");
+    EXPECT_EQ(lines, kSection + "Could not launch external program\n"
+                                "Execute external program done\n");
+}
+
+TEST_F(RunProgrammerTest, ProgrammerThatNeverEndsIsStoppedAtTheTimeLimit)
+{
+    installStandIn("0", "forever");
+    int result = -1;
+    DWORD start = GetTickCount();
+    std::string lines = runTraced(result, 1000);
+    DWORD took = GetTickCount() - start;
+    EXPECT_EQ(result, 1) << "a stopped programmer wrote nothing for sure";
+    EXPECT_EQ(text(IDC_STATUS_LINE), "Programming timed out Error");
+    EXPECT_GE(took, 1000u);
+    EXPECT_LT(took, 8000u);
+    EXPECT_EQ(lines, kSection + "External program did not end in time and was stopped\n"
+                                "Execute external program done\n");
+    // The stand-in is gone: its file can be deleted, which a running program would prevent.
+    EXPECT_TRUE(DeleteFileA((folder + "avrdude.exe").c_str()));
+}
+
+} // namespace
