@@ -41,6 +41,15 @@ void setStatusLine(const char* text)
     SetDlgItemTextA(app.mainWindow, IDC_STATUS_LINE, text);
 }
 
+void paintNow()
+{
+    UpdateWindow(app.mainWindow);
+    // Under Wine what was painted reaches the screen once the thread looks at its queue; a
+    // peek that removes nothing does that and handles no input.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
+
 void appendToLogView(const char* text)
 {
     do {

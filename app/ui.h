@@ -6,6 +6,10 @@
 
 void setStatusLine(const char* text);
 
+// Paints what changed in the window now, before an operation that blocks the window: the
+// user then sees the status and buttons of that operation while it runs.
+void paintNow();
+
 // Inserts text at the log view's caret (what the program itself writes).
 void appendToLogView(const char* text);
 

@@ -4,37 +4,17 @@
 
 #include <stdio.h>
 
-#include <algorithm>
 #include <vector>
 
-#include "appState.h"
 #include "resource.h"
 #include "serial/portScan.h"
 #include "ui.h"
 #include "serialPeer.h"
-#include "startup.h"
+#include "timing.h"
 
 namespace {
 
 constexpr int kRounds = 31;
-
-double now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void bareOpen(const char* path)
 {
@@ -60,9 +40,7 @@ void bareScan()
 
 int main()
 {
-    resetAppState();
-    if (createMainWindow(GetModuleHandleA(nullptr), nullptr) == nullptr) {
-        printf("no window\n");
+    if (!createBenchmarkWindow()) {
         return 1;
     }
     SerialPeer peer;

@@ -1,12 +1,77 @@
-// Typed commands and the gateway's debug switch.
+// Typed commands and the gateway's debug switch, both only while log mode runs.
 #include "gatewayCommands.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "app/appState.h"
+#include "app/trace.h"
+#include "app/ui.h"
+#include "logMode.h"
+#include "resource.h"
+#include "serial/serial.h"
+
+bool isValidCommandLength(int length)
+{
+    return length >= kShortestCommand;
+}
 
 void sendTypedCommand()
 {
-    // Typed commands arrive with the gateway-logging work.
+    if (app.loggingOn != 1 || app.connection == nullptr) {
+        return;
+    }
+    trace("Stop timer\n");
+    stopPollTimer();
+    GetDlgItemTextA(app.mainWindow, IDC_COMMAND_FIELD, app.commandBuffer,
+                    sizeof app.commandBuffer - 1);
+    int length = static_cast<int>(strlen(app.commandBuffer));
+    if (!isValidCommandLength(length)) {
+        trace("Not a valid command (%d)\n", length);
+        MessageBoxA(app.mainWindow, "Not a valid command", "Error", MB_OK);
+        armPollTimer();
+        return;
+    }
+
+    app.commandBuffer[length] = '\n';
+    app.commandBuffer[length + 1] = '\0';
+    int count = length + 1;
+    trace("Send command (%d) [%s]\n", count, app.commandBuffer);
+    int written = app.connection->write(app.commandBuffer, count);
+    if (written != count) {
+        trace("write timeout (%d)\n", written);
+    }
+    appendToLogView(app.commandBuffer);
+    if (readGatewayResponse("Read command response\n") > 0) {
+        appendToLogView(app.receiveBuffer);
+    }
+    trace("Start timer\n");
+    armPollTimer();
+    trace("Logging...\n");
 }
 
 void toggleGatewayDebug()
 {
-    // The debug switch arrives with the gateway-logging work.
+    if (app.loggingOn != 1 || app.connection == nullptr) {
+        return;
+    }
+    app.gatewayDebugOn = app.gatewayDebugOn ? 0 : 1;
+    if (app.gatewayDebugOn) {
+        swapOnOffLabels(IDC_GATEWAY_DEBUG_OFF_LABEL, IDC_GATEWAY_DEBUG_ON_LABEL);
+        paintNow();
+        trace("Send debug ON command\n");
+        sendGatewayCommand("10;rfdebug=on;\n", 15);
+        appendToLogView("10;rfdebug=on;\n");
+    } else {
+        swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
+        paintNow();
+        trace("Send debug OFF command\n");
+        sendGatewayCommand("10;rfdebug=off;\n", 16);
+        appendToLogView("10;rfdebug=off;\n");
+    }
+    if (readGatewayResponse("Read debug command response\n") > 0) {
+        appendToLogView(app.receiveBuffer);
+    }
+    trace("Logging...\n");
 }

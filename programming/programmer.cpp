@@ -86,6 +86,7 @@ int programmerResult(bool exitCodeRead, DWORD exitCode)
 int runProgrammer(HWND, DWORD timeLimitMs)
 {
     setStatusLine("Arduino board programming in progress..");
+    paintNow(); // the window answers nothing until the programmer has ended
     traceSection("Execute external program:\n");
 
     SHELLEXECUTEINFOA launch;

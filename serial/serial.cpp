@@ -109,3 +109,8 @@ int Serial::writeText(const char* text)
 {
     return write(text, static_cast<int>(strlen(text)));
 }
+
+void Serial::requestInputQueue(DWORD bytes)
+{
+    SetupComm(handle, bytes, 4096);
+}

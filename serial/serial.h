@@ -22,6 +22,9 @@ public:
     int write(const char* buffer, int count);
     int writeText(const char* text);
 
+    // Asks the driver for an input queue of this size; a driver that refuses keeps its own.
+    void requestInputQueue(DWORD bytes);
+
 private:
     void close();
 

@@ -12,4 +12,7 @@ build=$root/build/mingw
 harness=$build/harness
 tests/harness/harness.sh start "$harness" "$build/tests/waitForDesktop.exe"
 trap 'tests/harness/harness.sh stop "$harness"' EXIT
-for _ in 1 2 3; do "$harness/wine-run" "$build/tests/port_scan_benchmark.exe"; done
+# Optional argument: how many seconds the line-rate run lasts (600 when not given).
+"$harness/wine-run" "$build/tests/port_scan_benchmark.exe"
+"$harness/wine-run" "$build/tests/log_growth_benchmark.exe"
+"$harness/wine-run" "$build/tests/line_rate_benchmark.exe" "${1:-600}"

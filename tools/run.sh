@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and starts it under Wine in a prefix of its own.
-# With no display set it runs on a private Xvfb display, saves a screenshot of the main window
-# to build/mingw/screenshot.png and closes the program again.
+# Installs what is missing, builds the program and starts it under Wine in a prefix of its own,
+# with a simulated gateway on a pseudo-terminal mapped as COM3 (see the README).
+# With no display set it runs on a private Xvfb display, saves screenshots of the main window
+# (build/mingw/screenshot.png, and build/mingw/screenshot-logging.png with log mode running)
+# and closes the program again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 tools/install-deps.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target VexlorLoader
+cmake --build --preset mingw --target VexlorLoader pressButton
 
 build=$root/build/mingw
 run_dir=$build/run
@@ -16,21 +18,59 @@ mkdir -p "$run_dir"
 export WINEPREFIX=$run_dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/.ready" ] || { DISPLAY= wineboot -i >/dev/null 2>&1; wineserver -w; touch "$WINEPREFIX/.ready"; }
 
+# The simulated gateway: a banner shortly after the port opens, answers to the program's
+# commands, and a reading every few seconds. Wine's own COM1 (the machine's first serial port,
+# never a board here) is hidden meanwhile, so the gateway is the port selected at start-up.
+# Both are put back as they were when the gateway ends.
+hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
+start_gateway() {
+exec 3> >(exec python3 "$root/tests/fixtures/serialPeer.py" >"$run_dir/gateway.log" 2>&1)
+gateway=$!
+{
+    echo "unlink COM1"
+    echo "pty COM3"
+    echo "banner COM3 500 $(hex $'20;00;Vexlor Gateway - R47\r\n')"
+    echo "answer COM3 $(hex '10;version;') $(hex $'20;01;VER=1.1;REV=47;BUILD=0a;\r\n')"
+    echo "answer COM3 $(hex '10;rfdebug=on;') $(hex $'20;02;RFDEBUG=ON;\r\n')"
+    echo "answer COM3 $(hex '10;rfdebug=off;') $(hex $'20;03;RFDEBUG=OFF;\r\n')"
+    echo "every COM3 4 $(hex $'20;04;Alecto V1;ID=2a01;TEMP=00c3;HUM=58;BAT=OK;\r\n')"
+} >&3
+sleep 0.5 # the port is mapped before the program scans
+}
+
+# Wine's services map the machine's serial ports when they start: start them (on the display
+# the program will use) before the gateway's port is mapped, so they cannot map over it.
+start_wine() {
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+stop() {
+    kill "${gateway:-}" 2>/dev/null || true
+    sleep 0.5
+    wineserver -k 2>/dev/null || true
+}
+
 program=$build/bin/VexlorLoader.exe
 if [ -n "${DISPLAY:-}" ]; then
+    trap stop EXIT
+    start_wine
+    start_gateway
     cd "$run_dir"
-    exec wine "$program"
+    wine "$program" 3>&-
+    exit 0
 fi
 
-# No display: a private Xvfb, a screenshot of the main window, then a clean close.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$run_dir/display" </dev/null >/dev/null 2>&1 &
+# No display: a private Xvfb, screenshots of the main window, then a clean close.
+Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$run_dir/display" </dev/null >/dev/null 2>&1 &
 xvfb=$!
-cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
+cleanup() { stop; kill "$xvfb" 2>/dev/null || true; }
 trap cleanup EXIT
 for _ in $(seq 1 100); do [ -s "$run_dir/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(tr -d '[:space:]' <"$run_dir/display")
+start_wine
+start_gateway
 
-(cd "$run_dir" && wine "$program" >/dev/null 2>&1 &)
+(cd "$run_dir" && wine "$program" >/dev/null 2>&1 3>&- &)
 window=""
 for _ in $(seq 1 200); do
     window=$(xwininfo -root -tree 2>/dev/null | awk '/"Vexlor Loader V1.05"/ {print $1; exit}')
@@ -41,3 +81,8 @@ done
 sleep 1 # let the first paint finish
 import -window "$window" "$build/screenshot.png"
 echo "Screenshot of the main window: $build/screenshot.png"
+
+wine "$build/tests/pressButton.exe" 1054 >/dev/null 2>&1 3>&- # "Serial Port Logging"
+sleep 9 # the start takes about 3 s; then a reading or two arrive
+import -window "$window" "$build/screenshot-logging.png"
+echo "Screenshot with log mode running: $build/screenshot-logging.png"

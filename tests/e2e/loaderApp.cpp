@@ -17,6 +17,16 @@ constexpr UINT kSendTimeoutMs = 5000;
 const char kMainClass[] = "AidDev";
 const char kMainCaption[] = "Vexlor Loader V1.05";
 const char kDialogClass[] = "#32770";
+const char kFileDialogCaption[] = "VEXLOR";
+// The open-file dialog's file-name box: cmb13 (a combo box, the edit inside it takes the
+// typing; in Wine 8 a ComboBoxEx32 around a combo box around the edit), edt1 in old templates.
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
+constexpr DWORD kDialogTimeoutMs = 10000;
+constexpr DWORD kFolderRemovalTimeoutMs = 3000;
+// Where Wine's open-file dialog remembers, per program, the folder a file was last chosen in.
+const char kLastVisitedFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU";
 
 // The marker settle() posts: the hidden, unused 19200 baud radio's pushed look. The
 // program never reads or sets it, and the user cannot see it.
@@ -108,7 +118,13 @@ void removeTree(const std::string& path)
         } while (FindNextFileA(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    // A programmer run from the folder leaves its console host there for a moment after it
+    // has ended (about 100 ms under Wine); until that is gone, the folder cannot be removed.
+    for (DWORD started = GetTickCount();
+         !RemoveDirectoryA(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION &&
+         GetTickCount() - started < kFolderRemovalTimeoutMs;) {
+        Sleep(kPollMs);
+    }
 }
 
 // One entry of the system's handle table (SystemHandleInformation), as ntdll returns it.
@@ -193,6 +209,29 @@ BOOL CALLBACK findMessageText(HWND child, LPARAM param)
     return FALSE;
 }
 
+BOOL CALLBACK findEdit(HWND child, LPARAM param)
+{
+    if (className(child) != "Edit") {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+}
+
+HWND fileNameEdit(HWND dialog)
+{
+    HWND box = GetDlgItem(dialog, kFileNameCombo);
+    if (box == nullptr) {
+        box = GetDlgItem(dialog, kFileNameEdit);
+    }
+    if (box == nullptr || className(box) == "Edit") {
+        return box;
+    }
+    HWND edit = nullptr;
+    EnumChildWindows(box, findEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit;
+}
+
 } // namespace
 
 LoaderApp::LoaderApp() : folder(makeWorkFolder()) {}
@@ -220,6 +259,11 @@ LoaderApp::~LoaderApp()
     if (process.hProcess != nullptr) {
         return ::testing::AssertionFailure() << "the program was started already";
     }
+    // The open-file dialog opens in the folder any earlier run last chose a file in, when that
+    // still exists, and makes it the program's current folder; a full path typed for a file
+    // elsewhere does not move it again. Forgotten here, the dialog opens in the working folder,
+    // and the program keeps finding what a test put there (the stand-in programmer).
+    RegDeleteKeyA(HKEY_CURRENT_USER, kLastVisitedFolders);
     std::string exe = programPath();
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
@@ -427,6 +471,102 @@ MessageBoxInfo LoaderApp::waitForMessageBox(DWORD timeoutMs, bool ownedByMain) c
 void LoaderApp::dismiss(HWND box)
 {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+::testing::AssertionResult LoaderApp::waitUntilGone(HWND window, DWORD timeoutMs) const
+{
+    DWORD started = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - started >= timeoutMs) {
+            return ::testing::AssertionFailure() << "the window stayed open for " << timeoutMs
+                                                 << " ms";
+        }
+        Sleep(kPollMs / 5);
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult LoaderApp::chooseFile(const std::string& path)
+{
+    return answerFileDialog(&path);
+}
+
+::testing::AssertionResult LoaderApp::cancelFileChoice()
+{
+    return answerFileDialog(nullptr);
+}
+
+::testing::AssertionResult LoaderApp::answerFileDialog(const std::string* path)
+{
+    click(IDC_SELECT_FILE_BUTTON);
+    MessageBoxInfo dialog = waitForMessageBox(kDialogTimeoutMs, true);
+    if (dialog.window == nullptr) {
+        return ::testing::AssertionFailure() << "no open-file dialog within " << kDialogTimeoutMs
+                                             << " ms";
+    }
+    if (dialog.caption != kFileDialogCaption) {
+        return ::testing::AssertionFailure() << "a box \"" << dialog.caption << "\" ("
+                                             << dialog.text << ") came instead of the dialog";
+    }
+    int button = IDCANCEL;
+    if (path != nullptr) {
+        HWND edit = fileNameEdit(dialog.window);
+        DWORD_PTR done = 0;
+        if (edit == nullptr ||
+            !send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path->c_str()), &done) || !done) {
+            return ::testing::AssertionFailure() << "the dialog's file-name box took no text";
+        }
+        button = IDOK;
+    }
+    PostMessageA(dialog.window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog.window, button)));
+    ::testing::AssertionResult closed = waitUntilGone(dialog.window, kDialogTimeoutMs);
+    if (!closed) {
+        // The dialog answers a name it cannot open with a box of its own.
+        MessageBoxInfo complaint = findMessageBox();
+        return closed << "; the dialog says: " << complaint.caption << ": " << complaint.text;
+    }
+    return settle();
+}
+
+std::vector<unsigned char> LoaderApp::screenPixels(int id) const
+{
+    RECT place = {};
+    GetWindowRect(control(id), &place);
+    int width = place.right - place.left;
+    int height = place.bottom - place.top;
+    std::vector<unsigned char> pixels;
+    if (width <= 0 || height <= 0) {
+        return pixels;
+    }
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height; // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (copy != nullptr && bitmap != nullptr) {
+        HGDIOBJ previous = SelectObject(copy, bitmap);
+        if (BitBlt(copy, 0, 0, width, height, screen, place.left, place.top, SRCCOPY)) {
+            GdiFlush();
+            const auto* first = static_cast<const unsigned char*>(bits);
+            pixels.assign(first, first + static_cast<size_t>(width) * height * 4);
+        }
+        SelectObject(copy, previous);
+    }
+    if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+    }
+    if (copy != nullptr) {
+        DeleteDC(copy);
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 DWORD LoaderApp::handleCount() const

@@ -55,12 +55,25 @@ public:
     // Posts a key press (down and up) to a control, then settles.
     ::testing::AssertionResult pressKey(int id, UINT virtualKey);
     // Returns once the program has handled every message posted to it before the call.
+    // While the program shows a modal dialog or box, that box's own loop handles the
+    // marker: settle() then returns while the handler that opened the box still waits.
     ::testing::AssertionResult settle(DWORD timeoutMs = 5000);
 
     // A dialog box of the program; with ownedByMain, only one owned by the main window.
     MessageBoxInfo findMessageBox(bool ownedByMain = false) const;
     MessageBoxInfo waitForMessageBox(DWORD timeoutMs, bool ownedByMain = false) const;
     void dismiss(HWND box);
+    // Waits until the window is destroyed (a dismissed box, for one).
+    ::testing::AssertionResult waitUntilGone(HWND window, DWORD timeoutMs = 5000) const;
+
+    // "Select &File" and its open-file dialog: types path into the dialog's file-name box
+    // and presses Open, or presses Cancel; returns once the program has taken the outcome.
+    ::testing::AssertionResult chooseFile(const std::string& path);
+    ::testing::AssertionResult cancelFileChoice();
+
+    // The control's pixels as the screen shows them (32-bit rows, top row first). Read from
+    // the screen, not asked of the program, so it also works while the program is busy.
+    std::vector<unsigned char> screenPixels(int id) const;
 
     // Handles the program holds now (for leak checks across repeated actions).
     DWORD handleCount() const;
@@ -75,6 +88,8 @@ private:
     bool findMainWindow();
     ::testing::AssertionResult waitForMainWindow(DWORD timeoutMs);
     ::testing::AssertionResult waitForMarker(DWORD started, DWORD timeoutMs);
+    // Opens the file dialog and answers it: with a path, Open; with null, Cancel.
+    ::testing::AssertionResult answerFileDialog(const std::string* path);
 
     std::string folder;
     PROCESS_INFORMATION process = {};

@@ -91,7 +91,10 @@ protected:
                                  "avrdude-exit.txt", "avrdude-wait.txt"}) {
             DeleteFileA((folder + name).c_str());
         }
-        RemoveDirectoryA(folder.c_str());
+        // The stand-in's console host may still sit in the folder for a moment.
+        for (int attempt = 0; attempt < 30 && !RemoveDirectoryA(folder.c_str()); ++attempt) {
+            Sleep(100);
+        }
         MainWindowTest::TearDown();
     }
 

@@ -1,0 +1,309 @@
+// End-to-end checks of log mode against a gateway on a pseudo-terminal: detection by its
+// banner, the version exchange, polling into the log view, the open failures, typed commands,
+// the debug switch and the stop.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "loaderApp.h"
+#include "resource.h"
+#include "serialPeer.h"
+
+namespace {
+
+const char* const kPort = "COM3";
+const std::string kBanner = "Vexlor Gateway R47 starting\r\n";
+const std::string kVersion = "20;00;VER=1.1;REV=47;BUILD=0a;\r\n";
+
+// Waits up to timeoutMs for condition; true when it came.
+template <typename Condition>
+bool waitFor(Condition condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) {
+            return false;
+        }
+        Sleep(50);
+    }
+    return true;
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+class LogModeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        peer.unmap("COM1");
+        peer.mapPty(kPort);
+    }
+
+    // A gateway that greets and answers like the real firmware.
+    void actAsGateway()
+    {
+        peer.banner(kPort, 300, kBanner);
+        peer.answer(kPort, "10;version;", kVersion);
+        peer.answer(kPort, "10;rfdebug=on;", "20;01;RFDEBUG=ON;\r\n");
+        peer.answer(kPort, "10;rfdebug=off;", "20;02;RFDEBUG=OFF;\r\n");
+    }
+
+    // Clicks "Serial Port Logging" and waits until the (blocking) start or stop is over.
+    void toggleLogging()
+    {
+        app.click(IDC_LOGGING_BUTTON);
+        ASSERT_TRUE(app.settle(15000));
+    }
+
+    void startLogging()
+    {
+        toggleLogging();
+        ASSERT_EQ(app.text(IDC_STATUS_LINE), "Logging...");
+    }
+
+    // Expects the error box with text, dismisses it and waits for the program to go on.
+    void expectErrorBox(const std::string& text)
+    {
+        MessageBoxInfo box = app.waitForMessageBox(15000, true);
+        ASSERT_NE(box.window, nullptr) << "no message box";
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.text, text);
+        app.dismiss(box.window);
+        ASSERT_TRUE(app.settle(15000));
+    }
+
+    void expectStoppedState(bool uploadEnabled)
+    {
+        EXPECT_TRUE(app.isVisible(IDC_LOGGING_OFF_LABEL));
+        EXPECT_FALSE(app.isVisible(IDC_LOGGING_ON_LABEL));
+        EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
+        EXPECT_EQ(app.isEnabled(IDC_UPLOAD_BUTTON), uploadEnabled);
+        EXPECT_FALSE(app.isEnabled(IDC_GATEWAY_DEBUG_BUTTON));
+        EXPECT_FALSE(app.isEnabled(IDC_SEND_COMMAND_BUTTON));
+        EXPECT_TRUE(app.isEnabled(IDC_LOGGING_BUTTON));
+    }
+
+    // The port is released when every open of it has been closed again.
+    bool portReleased()
+    {
+        return waitFor([&] { return peer.opens(kPort) == peer.closes(kPort); }, 2000);
+    }
+
+    std::string logView() const { return app.text(IDC_LOG_VIEW); }
+
+    bool logEndsWith(const std::string& tail, DWORD timeoutMs = 4000)
+    {
+        return waitFor([&] { return endsWith(logView(), tail); }, timeoutMs);
+    }
+
+    // Opens the file dialog and cancels it: a file counts as chosen from then on.
+    void chooseNoFile()
+    {
+        app.click(IDC_SELECT_FILE_BUTTON);
+        MessageBoxInfo dialog = app.waitForMessageBox(10000, true);
+        ASSERT_EQ(dialog.caption, "VEXLOR");
+        PostMessageA(dialog.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        ASSERT_TRUE(app.settle(10000));
+    }
+
+    SerialPeer peer;
+    LoaderApp app;
+};
+
+TEST_F(LogModeTest, GatewayIsDetectedAskedItsVersionAndPolled)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    startLogging();
+    EXPECT_EQ(logView(), kBanner + "10;version;\n" + kVersion);
+    EXPECT_EQ(peer.received(kPort), "10;version;\n");
+    EXPECT_TRUE(app.isVisible(IDC_LOGGING_ON_LABEL));
+    EXPECT_FALSE(app.isVisible(IDC_LOGGING_OFF_LABEL));
+    EXPECT_FALSE(app.isEnabled(IDC_UPLOAD_BUTTON));
+    EXPECT_TRUE(app.isEnabled(IDC_GATEWAY_DEBUG_BUTTON));
+    EXPECT_TRUE(app.isEnabled(IDC_SEND_COMMAND_BUTTON));
+
+    peer.send(kPort, "20;03;Alecto V1;ID=2a;TEMP=00c3;\r\n");
+    EXPECT_TRUE(logEndsWith("20;03;Alecto V1;ID=2a;TEMP=00c3;\r\n")) << logView();
+
+    // Polled text goes to the end even when the caret was put at the start.
+    SendMessageA(app.control(IDC_LOG_VIEW), EM_SETSEL, 0, 0);
+    peer.send(kPort, "20;04;later;\r\n");
+    EXPECT_TRUE(logEndsWith("20;04;later;\r\n")) << logView();
+    EXPECT_EQ(logView().find(kBanner), 0u);
+}
+
+TEST_F(LogModeTest, SilentDeviceIsNotTakenForAGatewayAndIsReleased)
+{
+    ASSERT_TRUE(app.start());
+    int opensBefore = peer.opens(kPort); // the port scan at start-up opens it too
+    for (int round = 0; round < 2; ++round) {
+        app.click(IDC_LOGGING_BUTTON);
+        expectErrorBox("Vexlor Gateway not detected\non the selected serial port");
+        expectStoppedState(false);
+        EXPECT_TRUE(portReleased()) << "round " << round;
+    }
+    EXPECT_EQ(peer.opens(kPort), opensBefore + 2) << "the second start opened the port again";
+    EXPECT_EQ(peer.received(kPort), "") << "nothing is sent to a device that did not greet";
+}
+
+TEST_F(LogModeTest, EachOpenFailureIsReportedAndLeavesLoggingOff)
+{
+    ASSERT_TRUE(app.start());
+    peer.unmap(kPort);
+    app.click(IDC_LOGGING_BUTTON);
+    expectErrorBox("ERROR: Serial port could not be opened");
+    expectStoppedState(false);
+
+    chooseNoFile(); // from now on the upload button comes back after log mode
+    peer.mapTo(kPort, "/");
+    app.click(IDC_LOGGING_BUTTON);
+    expectErrorBox("ERROR: Serial port access denied by the system (already in use?)");
+    expectStoppedState(true);
+
+    peer.mapTo(kPort, "/dev/null");
+    app.click(IDC_LOGGING_BUTTON);
+    expectErrorBox("ERROR: Could not set com port time-outs");
+    expectStoppedState(true);
+}
+
+TEST_F(LogModeTest, TypedCommandsAreCheckedSentWithALineFeedAndAnswered)
+{
+    actAsGateway();
+    peer.answer(kPort, "10;ping;", "20;05;PONG;\r\n");
+    ASSERT_TRUE(app.start());
+    startLogging();
+    peer.received(kPort);
+
+    for (const char* tooShort : {"", "1", "10;p"}) {
+        ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, tooShort));
+        app.click(IDC_SEND_COMMAND_BUTTON);
+        expectErrorBox("Not a valid command");
+        EXPECT_EQ(app.text(IDC_COMMAND_FIELD), tooShort) << "the field keeps its text";
+    }
+    EXPECT_EQ(peer.received(kPort), "") << "a refused command is not sent";
+    peer.send(kPort, "after refusal\r\n");
+    EXPECT_TRUE(logEndsWith("after refusal\r\n")) << "polling resumed";
+
+    ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "10;ping;"));
+    app.click(IDC_SEND_COMMAND_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_EQ(peer.received(kPort), "10;ping;\n");
+    EXPECT_TRUE(endsWith(logView(), "10;ping;\n20;05;PONG;\r\n")) << logView();
+
+    ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "abcde"));
+    app.click(IDC_SEND_COMMAND_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_EQ(peer.received(kPort), "abcde\n");
+
+    std::string longCommand;
+    for (int i = 0; i < 120; ++i) {
+        longCommand += static_cast<char>('a' + i % 26);
+    }
+    ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, longCommand));
+    app.click(IDC_SEND_COMMAND_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_EQ(peer.received(kPort), longCommand.substr(0, 98) + "\n");
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << "commands leave the status alone";
+}
+
+TEST_F(LogModeTest, DebugSwitchAlternatesAndSurvivesAStop)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    startLogging();
+    peer.received(kPort);
+
+    app.click(IDC_GATEWAY_DEBUG_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_EQ(peer.received(kPort), "10;rfdebug=on;\n");
+    EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
+    EXPECT_FALSE(app.isVisible(IDC_GATEWAY_DEBUG_OFF_LABEL));
+    EXPECT_TRUE(endsWith(logView(), "10;rfdebug=on;\n20;01;RFDEBUG=ON;\r\n")) << logView();
+
+    app.click(IDC_GATEWAY_DEBUG_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_EQ(peer.received(kPort), "10;rfdebug=off;\n");
+    EXPECT_FALSE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
+    EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_OFF_LABEL));
+
+    app.click(IDC_GATEWAY_DEBUG_BUTTON); // on again, then stop and start
+    ASSERT_TRUE(app.settle(5000));
+    peer.received(kPort);
+    toggleLogging();
+    EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL)) << "a stop keeps the debug state";
+    startLogging();
+    EXPECT_EQ(peer.received(kPort), "10;version;\n") << "a start sends no debug command";
+    EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
+}
+
+TEST_F(LogModeTest, StopSendsNothingAndReleasesThePort)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    startLogging();
+    peer.received(kPort);
+    toggleLogging();
+    expectStoppedState(false);
+    EXPECT_EQ(peer.received(kPort), "");
+    EXPECT_TRUE(portReleased());
+    peer.send(kPort, "not polled any more\r\n");
+    Sleep(1500);
+    EXPECT_EQ(logView().find("not polled"), std::string::npos);
+}
+
+TEST_F(LogModeTest, BurstsAndNulBytesArriveWhole)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    startLogging();
+
+    std::string burst;
+    for (int i = 0; burst.size() < 5000; ++i) {
+        burst += "burst line " + std::to_string(i) + "\r\n";
+    }
+    burst.resize(5000);
+    peer.send(kPort, burst);
+    EXPECT_TRUE(logEndsWith(burst, 6000)) << "the burst did not arrive whole";
+
+    peer.send(kPort, std::string("before\0after\r\n", 14));
+    EXPECT_TRUE(logEndsWith("beforeafter\r\n")) << "bytes after a NUL are shown";
+}
+
+TEST_F(LogModeTest, VanishedGatewayLeavesTheProgramResponsive)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    startLogging();
+    peer.vanish(kPort);
+    Sleep(2500); // a couple of polls on the vanished device
+    EXPECT_TRUE(app.settle(3000)) << "the program no longer handles messages";
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "Logging...");
+    toggleLogging();
+    expectStoppedState(false);
+    EXPECT_TRUE(app.isRunning());
+}
+
+TEST_F(LogModeTest, RepeatedStartsAndStopsLeaveNoPortHeld)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    int opensBefore = peer.opens(kPort);
+    DWORD handlesBefore = 0;
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        startLogging();
+        toggleLogging();
+        ASSERT_EQ(app.text(IDC_STATUS_LINE), "OK") << "cycle " << cycle;
+        if (cycle == 0) {
+            handlesBefore = app.handleCount();
+        }
+    }
+    EXPECT_TRUE(portReleased());
+    EXPECT_GE(peer.opens(kPort), opensBefore + 50) << "every start opened the port";
+    EXPECT_EQ(app.handleCount(), handlesBefore);
+}
+
+} // namespace

@@ -1,0 +1,354 @@
+// End-to-end checks of the firmware upload: choosing the file, the line the programmer gets,
+// the boxes that report the outcome, the port test before the programmer runs, the paths
+// that are refused, and what a run of uploads leaves behind.
+//
+// A stand-in avrdude.exe in the working folder plays the programmer; COM3 is a pseudo-terminal
+// and the only port, so it is the one selected at start-up.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "loaderApp.h"
+#include "programmerStandIn.h"
+#include "resource.h"
+#include "serialPeer.h"
+
+namespace {
+
+constexpr DWORD kBoxTimeoutMs = 10000;
+
+const char kTestingPort[] = "Testing serial port..";
+
+// What an upload ends with: the box it shows, the status line while the box is up, and the
+// status line once the box is gone.
+struct UploadOutcome {
+    std::string caption;
+    std::string text;
+    std::string statusBehindBox;
+    std::string statusAfter;
+};
+
+bool operator==(const UploadOutcome& a, const UploadOutcome& b)
+{
+    return a.caption == b.caption && a.text == b.text && a.statusBehindBox == b.statusBehindBox &&
+           a.statusAfter == b.statusAfter;
+}
+
+std::ostream& operator<<(std::ostream& out, const UploadOutcome& outcome)
+{
+    return out << "box \"" << outcome.caption << "\": \"" << outcome.text << "\", status \""
+               << outcome.statusBehindBox << "\" behind it and \"" << outcome.statusAfter
+               << "\" after";
+}
+
+// Waits for the box that ends the upload, notes it, dismisses it and waits until the
+// program has finished the upload.
+::testing::AssertionResult finishUpload(LoaderApp& app, UploadOutcome& outcome)
+{
+    MessageBoxInfo box = app.waitForMessageBox(kBoxTimeoutMs);
+    if (box.window == nullptr) {
+        return ::testing::AssertionFailure() << "the upload showed no box within "
+                                             << kBoxTimeoutMs << " ms";
+    }
+    if (GetWindow(box.window, GW_OWNER) != app.mainWindow()) {
+        return ::testing::AssertionFailure() << "a box not owned by the main window came: \""
+                                             << box.caption << "\": \"" << box.text << "\"";
+    }
+    outcome.caption = box.caption;
+    outcome.text = box.text;
+    outcome.statusBehindBox = app.text(IDC_STATUS_LINE);
+    app.dismiss(box.window);
+    ::testing::AssertionResult done = app.waitUntilGone(box.window);
+    if (done) {
+        // Only once the box is gone does settle() wait for the upload handler itself.
+        done = app.settle();
+    }
+    outcome.statusAfter = app.text(IDC_STATUS_LINE);
+    return done;
+}
+
+::testing::AssertionResult upload(LoaderApp& app, UploadOutcome& outcome)
+{
+    app.click(IDC_UPLOAD_BUTTON);
+    return finishUpload(app, outcome);
+}
+
+// The line the programmer must get for a board on COM3; the trailing blank is part of it.
+std::string expectedParams(const std::string& path)
+{
+    return "-p atmega2560 -c stk500v2 -P \\\\.\\COM3 -b 115200 -D -U flash:w:\"" + path +
+           "\":i ";
+}
+
+// The control as the screen shows it once painting has finished: two looks in a row agree.
+std::vector<unsigned char> paintedPixels(const LoaderApp& app, int id)
+{
+    std::vector<unsigned char> last = app.screenPixels(id);
+    for (DWORD started = GetTickCount(); GetTickCount() - started < 3000;) {
+        Sleep(50);
+        std::vector<unsigned char> now = app.screenPixels(id);
+        if (now == last) {
+            break;
+        }
+        last = now;
+    }
+    return last;
+}
+
+class UploadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        peer.unmap("COM1");
+        peer.mapPty("COM3");
+    }
+
+    std::string inWorkFolder(const std::string& name) const
+    {
+        return app.workFolder() + "\\" + name;
+    }
+
+    // A firmware file in the working folder. The dialog makes the folder it shows the
+    // program's current folder, and the stand-in is found only while that is this one.
+    std::string writeFirmware(const std::string& name)
+    {
+        std::string path = inWorkFolder(name);
+        EXPECT_TRUE(writeTextFile(path, ":00000001FF\r\n"));
+        return path;
+    }
+
+    // How often the program has opened COM3, once the peer has seen the opens and closes so
+    // far: at rest the program holds no port, so every open has its close.
+    int settledOpens()
+    {
+        for (DWORD started = GetTickCount(); GetTickCount() - started < 2000; Sleep(20)) {
+            int opens = peer.opens("COM3");
+            if (opens > 0 && peer.closes("COM3") == opens) {
+                return opens;
+            }
+        }
+        ADD_FAILURE() << "the program holds COM3, or never opened it";
+        return peer.opens("COM3");
+    }
+
+    // Declared first, so the program has ended before its ports are taken away.
+    SerialPeer peer;
+    LoaderApp app;
+    ProgrammerStandIn standIn{app.workFolder()};
+};
+
+TEST_F(UploadTest, ChoosingAFileFillsThePathAndEnablesUpload)
+{
+    std::string firmware = writeFirmware("gateway.cpp.hex");
+    ASSERT_TRUE(app.start());
+    EXPECT_FALSE(app.isEnabled(IDC_UPLOAD_BUTTON)) << "nothing chosen yet";
+    EXPECT_EQ(app.text(IDC_PATH_FIELD), "");
+
+    ASSERT_TRUE(app.chooseFile(firmware));
+
+    EXPECT_EQ(app.text(IDC_PATH_FIELD), firmware);
+    EXPECT_TRUE(app.isEnabled(IDC_UPLOAD_BUTTON));
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
+}
+
+TEST_F(UploadTest, CancellingTheDialogClearsThePathAndStillEnablesUpload)
+{
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, "C:\\firmware\\old.cpp.hex"));
+
+    ASSERT_TRUE(app.cancelFileChoice());
+
+    EXPECT_EQ(app.text(IDC_PATH_FIELD), "");
+    EXPECT_TRUE(app.isEnabled(IDC_UPLOAD_BUTTON));
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
+}
+
+TEST_F(UploadTest, FlashesThePathInTheFieldAndReportsSuccess)
+{
+    std::string firmware = writeFirmware("gateway.cpp.hex");
+    ASSERT_TRUE(standIn.install());
+    standIn.setExitCode(0);
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.chooseFile(firmware));
+
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Success", "Programming successful", "OK", "OK"}));
+    EXPECT_EQ(standIn.runs(), 1);
+    EXPECT_EQ(standIn.params(), expectedParams(firmware));
+
+    // The field is read afresh at each upload: what the user typed over the choice wins.
+    std::string typed = inWorkFolder("typed by hand.cpp.hex");
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, typed));
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Success", "Programming successful", "OK", "OK"}));
+    EXPECT_EQ(standIn.runs(), 2);
+    EXPECT_EQ(standIn.params(), expectedParams(typed));
+}
+
+TEST_F(UploadTest, FailingOrMissingProgrammerIsReportedAsFailure)
+{
+    ASSERT_TRUE(standIn.install());
+    standIn.setExitCode(1);
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Error", "Programming failed", "Programming Error", "OK"}));
+    EXPECT_EQ(standIn.runs(), 1);
+
+    // No avrdude.exe in the program's folder, its current folder or on the path.
+    // A launch error box of the system would come before the program's own, or stay behind.
+    ASSERT_TRUE(standIn.remove());
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Error", "Programming failed",
+                                      "Unable to launch programmer Error", "OK"}));
+    EXPECT_EQ(app.findMessageBox().window, nullptr);
+    EXPECT_EQ(standIn.runs(), 1);
+}
+
+TEST_F(UploadTest, MissingOrBusyPortStopsTheUploadBeforeTheProgrammer)
+{
+    ASSERT_TRUE(standIn.install());
+    ASSERT_TRUE(app.start());
+    ASSERT_EQ(app.text(IDC_PORT_LIST), "COM3");
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+
+    peer.unmap("COM3"); // the board was unplugged after the scan
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Error", "Programming failed, Serial port is not found",
+                                      kTestingPort, "OK"}));
+
+    peer.mapTo("COM3", "/"); // another program holds the port
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Error", "Programming failed, Serial port is in use",
+                                      kTestingPort, "OK"}));
+
+    EXPECT_EQ(standIn.runs(), 0);
+}
+
+TEST_F(UploadTest, PathsThatCannotBePassedOnAreRefusedBeforeThePortIsTested)
+{
+    ASSERT_TRUE(standIn.install());
+    ASSERT_TRUE(app.start());
+    const int opensAtStart = settledOpens(); // the port scan at start-up
+
+    struct Refusal {
+        std::string path;
+        const char* says;
+    };
+    const std::string folder = "C:\\firmware\\";
+    const std::string suffix = ".cpp.hex";
+    const Refusal refusals[] = {
+        {folder + std::string(1000 - folder.size() - suffix.size(), 'g') + suffix,
+         "the firmware path is too long"},
+        {folder + "gate\"way" + suffix, "the firmware path contains a double quote"},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.says);
+        // Typing stops at the field's edge, but text set as a whole is kept whole.
+        ASSERT_TRUE(app.setText(IDC_PATH_FIELD, refusal.path));
+        ASSERT_EQ(app.text(IDC_PATH_FIELD), refusal.path);
+        UploadOutcome outcome;
+        ASSERT_TRUE(upload(app, outcome));
+        EXPECT_EQ(outcome.caption, "Error");
+        EXPECT_NE(outcome.text.find(refusal.says), std::string::npos) << outcome.text;
+        EXPECT_NE(outcome.statusBehindBox, kTestingPort);
+        EXPECT_EQ(outcome.statusAfter, "OK");
+    }
+    EXPECT_EQ(standIn.runs(), 0);
+    EXPECT_EQ(peer.opens("COM3"), opensAtStart) << "a refused path leaves the port alone";
+
+    // The longest path that still fits the line reaches the programmer whole.
+    std::string longest = folder + std::string(972 - folder.size() - suffix.size(), 'g') + suffix;
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, longest));
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Success", "Programming successful", "OK", "OK"}));
+    EXPECT_EQ(standIn.params(), expectedParams(longest));
+}
+
+TEST_F(UploadTest, PortIsTestedAndReleasedBeforeTheProgrammerStarts)
+{
+    ASSERT_TRUE(standIn.install());
+    standIn.setRunTime(1500);
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+    const int opens = settledOpens();
+
+    app.click(IDC_UPLOAD_BUTTON);
+    ASSERT_TRUE(standIn.waitForRuns(1, kBoxTimeoutMs));
+    // While the programmer runs, the port test has opened the port once and closed it
+    // again: the programmer needs it to itself. The peer learns of both a moment later.
+    for (DWORD started = GetTickCount();
+         peer.closes("COM3") <= opens && GetTickCount() - started < 500; Sleep(20)) {
+    }
+    EXPECT_EQ(peer.opens("COM3"), opens + 1);
+    EXPECT_EQ(peer.closes("COM3"), opens + 1);
+    EXPECT_EQ(app.findMessageBox(true).window, nullptr) << "the programmer had ended already";
+
+    UploadOutcome outcome;
+    ASSERT_TRUE(finishUpload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Success", "Programming successful", "OK", "OK"}));
+}
+
+// The window answers nothing while the programmer runs, so the status line must have been
+// painted with the programming text before the wait: the screen shows what the user sees.
+TEST_F(UploadTest, StatusLineShowsProgrammingWhileTheProgrammerRuns)
+{
+    ASSERT_TRUE(standIn.install());
+    standIn.setRunTime(1500);
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+    ASSERT_TRUE(app.settle());
+    const std::vector<unsigned char> showingOk = paintedPixels(app, IDC_STATUS_LINE);
+
+    // The program waits for the programmer without handling messages, so the status line
+    // cannot be asked for its text now; the screen shows what the user sees.
+    app.click(IDC_UPLOAD_BUTTON);
+    ASSERT_TRUE(standIn.waitForRuns(1, kBoxTimeoutMs));
+    const std::vector<unsigned char> whileRunning = app.screenPixels(IDC_STATUS_LINE);
+    ASSERT_EQ(app.findMessageBox(true).window, nullptr) << "the programmer had ended already";
+    UploadOutcome outcome;
+    ASSERT_TRUE(finishUpload(app, outcome));
+    EXPECT_EQ(outcome, (UploadOutcome{"Success", "Programming successful", "OK", "OK"}));
+
+    // What the status line looks like with the programming text in it, to compare with.
+    ASSERT_TRUE(app.setText(IDC_STATUS_LINE, "Arduino board programming in progress.."));
+    std::vector<unsigned char> showingProgramming = paintedPixels(app, IDC_STATUS_LINE);
+    for (DWORD started = GetTickCount();
+         showingProgramming == showingOk && GetTickCount() - started < 3000;) {
+        showingProgramming = paintedPixels(app, IDC_STATUS_LINE);
+    }
+    ASSERT_FALSE(showingProgramming == showingOk) << "the new text was never painted";
+    EXPECT_TRUE(whileRunning == showingProgramming)
+        << "while the programmer ran, the status line "
+        << (whileRunning == showingOk ? "still showed \"OK\"" : "showed something else");
+}
+
+TEST_F(UploadTest, TwentyUploadsLeaveTheHandleCountWhereTheFirstLeftIt)
+{
+    ASSERT_TRUE(standIn.install());
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(app, outcome));
+    ASSERT_EQ(outcome.text, "Programming successful");
+    // The first upload may load what every later one reuses.
+    const DWORD afterFirst = app.handleCount();
+    ASSERT_NE(afterFirst, 0u);
+    for (int i = 2; i <= 20; ++i) {
+        SCOPED_TRACE("upload " + std::to_string(i));
+        ASSERT_TRUE(upload(app, outcome));
+        ASSERT_EQ(outcome.text, "Programming successful");
+    }
+    EXPECT_EQ(standIn.runs(), 20);
+    EXPECT_EQ(app.handleCount(), afterFirst);
+}
+
+} // namespace
