@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools cmake ninja-build googletest
   wine wine32:i386 xvfb x11-utils imagemagick python3
+  # The virtual board: a Linux program on libsimavr (built with the host compiler), the stock
+  # Mega 2560 bootloader, the AVR compiler for its firmware and the Linux avrdude.
+  gcc libc6-dev libsimavr-dev arduino-core-avr gcc-avr avr-libc avrdude
 )
 
 need_update=0

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program and starts it under Wine in a prefix of its own,
-# with a simulated gateway on a pseudo-terminal mapped as COM3 (see the README).
+# with a simulated gateway on a pseudo-terminal mapped as COM3, and beside it a virtual board
+# (a simulated Mega 2560 with its stock bootloader) on COM5 to flash and then log (see the README).
 # With no display set it runs on a private Xvfb display, saves screenshots of the main window
 # (build/mingw/screenshot.png, and build/mingw/screenshot-logging.png with log mode running)
 # and closes the program again.
@@ -10,7 +11,8 @@ cd "$root"
 
 tools/install-deps.sh
 cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target VexlorLoader pressButton
+cmake --build --preset mingw --target VexlorLoader pressButton virtualBoard gatewayFirmware \
+    avrdudeBridge
 
 build=$root/build/mingw
 run_dir=$build/run
@@ -38,6 +40,25 @@ gateway=$!
 sleep 0.5 # the port is mapped before the program scans
 }
 
+# The virtual board on COM5: what is flashed stays in virtual-board-flash.bin for the next run.
+# The bridge to Debian's avrdude (avrdude.exe) and the fixture firmware go into the run folder,
+# which is also put on the program's PATH: the program finds avrdude.exe there even after the
+# open-file dialog has moved its current folder elsewhere.
+bootloader=/usr/share/arduino/hardware/arduino/avr/bootloaders/stk500v2/stk500boot_v2_mega2560.hex
+WINEPATH="Z:${run_dir//\//\\}"
+export WINEPATH
+start_board() {
+    cp "$build/bridge/avrdude.exe" "$build/fixtures/firmware/gateway.cpp.hex" \
+        "$build/fixtures/firmware/gateway-137k.cpp.hex" "$run_dir/"
+    "$build/fixtures/virtualBoard" --bootloader "$bootloader" --link "$WINEPREFIX/dosdevices/com5" \
+        --image "$run_dir/virtual-board-flash.bin" --load-image </dev/null \
+        >"$run_dir/virtual-board.log" 2>&1 3>&- &
+    board=$!
+    for _ in $(seq 1 50); do [ -L "$WINEPREFIX/dosdevices/com5" ] && break; sleep 0.1; done
+    echo "Virtual board on COM5 (its events: $run_dir/virtual-board.log); firmware to flash:"
+    echo "  $run_dir/gateway.cpp.hex"
+}
+
 # Wine's services map the machine's serial ports when they start: start them (on the display
 # the program will use) before the gateway's port is mapped, so they cannot map over it.
 start_wine() {
@@ -45,7 +66,7 @@ start_wine() {
     wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 stop() {
-    kill "${gateway:-}" 2>/dev/null || true
+    kill "${gateway:-}" "${board:-}" 2>/dev/null || true
     sleep 0.5
     wineserver -k 2>/dev/null || true
 }
@@ -55,6 +76,7 @@ if [ -n "${DISPLAY:-}" ]; then
     trap stop EXIT
     start_wine
     start_gateway
+    start_board
     cd "$run_dir"
     wine "$program" 3>&-
     exit 0
@@ -69,6 +91,7 @@ for _ in $(seq 1 100); do [ -s "$run_dir/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(tr -d '[:space:]' <"$run_dir/display")
 start_wine
 start_gateway
+start_board
 
 (cd "$run_dir" && wine "$program" >/dev/null 2>&1 3>&- &)
 window=""

@@ -367,6 +367,27 @@ std::vector<std::string> LoaderApp::listItems(int id) const
     return items;
 }
 
+::testing::AssertionResult LoaderApp::selectListItem(int id, const std::string& item)
+{
+    std::vector<std::string> items = listItems(id);
+    size_t index = 0;
+    while (index < items.size() && items[index] != item) {
+        ++index;
+    }
+    if (index == items.size()) {
+        return ::testing::AssertionFailure() << "\"" << item << "\" is not in the list";
+    }
+    DWORD_PTR result = 0;
+    if (!send(control(id), CB_SETCURSEL, index, 0, &result) ||
+        static_cast<LONG_PTR>(result) != static_cast<LONG_PTR>(index)) {
+        return ::testing::AssertionFailure() << "the list did not select \"" << item << "\"";
+    }
+    // A choice made in the drop-down list is also reported to the window.
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(control(id)));
+    return settle();
+}
+
 bool LoaderApp::isEnabled(int id) const
 {
     return IsWindowEnabled(control(id)) != FALSE;

@@ -47,6 +47,8 @@ public:
     ::testing::AssertionResult setText(int id, const std::string& text);
     // The entries of a combo box, in the order it lists them.
     std::vector<std::string> listItems(int id) const;
+    // Picks an entry of a combo box, as a user does from its drop-down list.
+    ::testing::AssertionResult selectListItem(int id, const std::string& item);
     bool isEnabled(int id) const;
     bool isVisible(int id) const;
 

@@ -1,0 +1,404 @@
+// End-to-end checks of the whole chain without hardware: the real program uploads through
+// avrdude.exe (the bridge to Debian's avrdude) onto the virtual board (a simulated ATmega2560
+// running the stock stk500v2 bootloader), and log mode then talks to the firmware it flashed.
+//
+// The board's port is COM7; a silent pseudo-terminal on COM3 is listed first, so the tests
+// pick the board's port as a user would. Each test has its own board.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "intelHex.h"
+#include "loaderApp.h"
+#include "programmerStandIn.h"
+#include "resource.h"
+#include "serialPeer.h"
+#include "virtualBoard.h"
+#include "winePaths.h"
+
+namespace {
+
+const char kBoardPort[] = "COM7";
+const char kOtherPort[] = "COM3";
+constexpr size_t kFlashSize = 256 * 1024;
+constexpr size_t kBootSectionStart = 0x3E000;
+constexpr size_t kPageSize = 256;
+// A whole flash of the 137 KiB image with verification takes about half a minute.
+constexpr DWORD kUploadTimeoutMs = 120000;
+constexpr DWORD kEventTimeoutMs = 5000;
+
+const std::string kBanner = "20;00;Vexlor Gateway - R47;\r\n";
+const std::string kVersionAnswer = "20;01;VER=1.1;REV=47;BUILD=0a;\r\n";
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// An erased flash with the bootloader and then each file (Linux paths) written over it, as
+// the board must hold it.
+std::vector<unsigned char> flashWith(const std::vector<std::string>& hexFiles)
+{
+    std::vector<unsigned char> flash(kFlashSize, 0xFF);
+    std::string error;
+    EXPECT_TRUE(applyIntelHex(windowsPathOf(VEXLOR_BOOTLOADER_HEX), flash, error)) << error;
+    for (const std::string& file : hexFiles) {
+        EXPECT_TRUE(applyIntelHex(windowsPathOf(file), flash, error)) << error;
+    }
+    return flash;
+}
+
+// The flash pages a HEX file has data in: each is one page write of the bootloader.
+size_t pagesOf(const std::string& hexFile)
+{
+    std::vector<unsigned char> marked(kFlashSize, 0xFF);
+    std::vector<unsigned char> blank(kFlashSize, 0x00);
+    std::string error;
+    EXPECT_TRUE(applyIntelHex(windowsPathOf(hexFile), marked, error)) << error;
+    // Written over two different backgrounds, a byte differs wherever the file has data.
+    EXPECT_TRUE(applyIntelHex(windowsPathOf(hexFile), blank, error)) << error;
+    std::set<size_t> pages;
+    for (size_t i = 0; i < kFlashSize; ++i) {
+        if (marked[i] != 0xFF || blank[i] != 0x00) {
+            pages.insert(i / kPageSize);
+        }
+    }
+    return pages.size();
+}
+
+::testing::AssertionResult sameFlash(const std::vector<unsigned char>& actual,
+                                     const std::vector<unsigned char>& expected)
+{
+    if (actual.size() != expected.size()) {
+        return ::testing::AssertionFailure() << "the board's flash image has " << actual.size()
+                                             << " bytes, not " << expected.size();
+    }
+    size_t differing = 0;
+    size_t first = 0;
+    for (size_t i = 0; i < actual.size(); ++i) {
+        if (actual[i] != expected[i] && differing++ == 0) {
+            first = i;
+        }
+    }
+    if (differing != 0) {
+        char where[160];
+        snprintf(where, sizeof where, "%zu bytes differ, the first at 0x%05zx (%02x, not %02x)%s",
+                 differing, first, actual[first], expected[first],
+                 first >= kBootSectionStart ? ", in the bootloader" : "");
+        return ::testing::AssertionFailure() << where;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// What an upload ends with: the box it shows and the status line while the box is up.
+struct UploadOutcome {
+    std::string caption;
+    std::string text;
+    std::string status;
+    DWORD milliseconds = 0; // from the click to the box
+};
+
+void reportTime(const std::string& what, DWORD milliseconds)
+{
+    std::cout << "[  TIMING  ] " << what << ": " << milliseconds << " ms" << std::endl;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+class VirtualBoardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        peer.unmap("COM1");
+        peer.mapPty(kOtherPort);
+    }
+
+    // What the board went through explains most failures.
+    void TearDown() override
+    {
+        if (HasFailure() && board) {
+            std::string events;
+            for (const std::string& event : board->events()) {
+                events += "  " + event + "\n";
+            }
+            std::cout << "The board reported:\n" << events;
+        }
+    }
+
+    // A board holding the bootloader and, when given, an application; mapped as COM7.
+    void startBoard(const std::string& appHex = std::string())
+    {
+        board.reset(new VirtualBoard(appHex));
+        ASSERT_TRUE(board->ready());
+        peer.mapTo(kBoardPort, board->portLink());
+    }
+
+    // The bridge goes where the program looks for avrdude.exe: its current folder.
+    void installBridge()
+    {
+        std::string target = app.workFolder() + "\\avrdude.exe";
+        ASSERT_TRUE(CopyFileA(windowsPathOf(VEXLOR_PROGRAMMER_BRIDGE).c_str(), target.c_str(),
+                              FALSE))
+            << "error " << GetLastError();
+    }
+
+    std::string inWorkFolder(const std::string& name) const
+    {
+        return app.workFolder() + "\\" + name;
+    }
+
+    void startProgramOnTheBoard()
+    {
+        ASSERT_TRUE(app.start());
+        ASSERT_TRUE(app.selectListItem(IDC_PORT_LIST, kBoardPort));
+    }
+
+    ::testing::AssertionResult upload(UploadOutcome& outcome)
+    {
+        DWORD started = GetTickCount();
+        app.click(IDC_UPLOAD_BUTTON);
+        MessageBoxInfo box = app.waitForMessageBox(kUploadTimeoutMs, true);
+        outcome.milliseconds = GetTickCount() - started;
+        if (box.window == nullptr) {
+            return ::testing::AssertionFailure() << "the upload showed no box within "
+                                                 << kUploadTimeoutMs << " ms";
+        }
+        outcome.caption = box.caption;
+        outcome.text = box.text;
+        outcome.status = app.text(IDC_STATUS_LINE);
+        app.dismiss(box.window);
+        ::testing::AssertionResult gone = app.waitUntilGone(box.window);
+        return gone ? app.settle() : gone;
+    }
+
+    // Waits until the board starts an application after the events from index from on: after
+    // the last page write among them, when there was one, so its flash image is saved.
+    ::testing::AssertionResult waitForApplicationStart(size_t from)
+    {
+        const std::vector<std::string>& events = board->events();
+        size_t after = from;
+        for (size_t i = from; i < events.size(); ++i) {
+            if (startsWith(events[i], "page write")) {
+                after = i + 1;
+            }
+        }
+        if (board->waitForEvent("application start", after, kEventTimeoutMs) < 0) {
+            return ::testing::AssertionFailure() << "the board started no application within "
+                                                 << kEventTimeoutMs << " ms";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // What avrdude printed in the bridge's last run.
+    std::string avrdudeOutput() const { return readTextFile(inWorkFolder("avrdude-output.txt")); }
+
+    void startLogging()
+    {
+        app.click(IDC_LOGGING_BUTTON);
+        ASSERT_TRUE(app.settle(15000));
+        ASSERT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << app.text(IDC_LOG_VIEW);
+    }
+
+    // Runs the bridge as the program runs the programmer, with params as its parameter line;
+    // returns its exit code.
+    DWORD runBridge(const std::string& params)
+    {
+        std::string exe = inWorkFolder("avrdude.exe");
+        std::string commandLine = "\"" + exe + "\" " + params;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started = {};
+        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                            CREATE_NO_WINDOW, nullptr, app.workFolder().c_str(), &startup,
+                            &started)) {
+            ADD_FAILURE() << "cannot start the bridge: error " << GetLastError();
+            return STILL_ACTIVE;
+        }
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(started.hProcess, kUploadTimeoutMs) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(started.hProcess, &code);
+        } else {
+            ADD_FAILURE() << "the bridge did not end within " << kUploadTimeoutMs << " ms";
+            TerminateProcess(started.hProcess, 1);
+        }
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+        return code;
+    }
+
+    // Declared in this order so the program ends first, then the board, and the peer puts
+    // the ports back last.
+    SerialPeer peer;
+    std::unique_ptr<VirtualBoard> board;
+    LoaderApp app;
+};
+
+TEST_F(VirtualBoardTest, UploadedGatewayFirmwareRunsAndAnswersInLogMode)
+{
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    // Chosen in the open-file dialog, which makes its folder the current one: the firmware
+    // lies beside the bridge, as it does for a user who keeps both in one folder.
+    std::string firmware = inWorkFolder("gateway.cpp.hex");
+    ASSERT_TRUE(CopyFileA(windowsPathOf(VEXLOR_GATEWAY_FIRMWARE).c_str(), firmware.c_str(), FALSE));
+    ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
+    ASSERT_TRUE(app.chooseFile(firmware));
+
+    size_t before = board->events().size();
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(outcome));
+    EXPECT_EQ(outcome.caption, "Success") << avrdudeOutput();
+    EXPECT_EQ(outcome.text, "Programming successful");
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
+    reportTime("full flash of gateway.cpp.hex, click to box", outcome.milliseconds);
+
+    // avrdude leaves the bootloader, which starts the new firmware; the image is saved first.
+    ASSERT_TRUE(waitForApplicationStart(before));
+    // Every page with data is written (avrdude may write one again after a lost answer).
+    EXPECT_GE(board->countEvents("page write", before),
+              static_cast<int>(pagesOf(VEXLOR_GATEWAY_FIRMWARE)));
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})))
+        << "the flash must be the bootloader and the firmware, byte for byte";
+
+    // Log mode opens the port, which resets the board: the bootloader waits its second, then
+    // the firmware greets and answers the version request.
+    ASSERT_NO_FATAL_FAILURE(startLogging());
+    EXPECT_EQ(app.text(IDC_LOG_VIEW), kBanner + "10;version;\n" + kVersionAnswer);
+
+    ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "10;ping;"));
+    app.click(IDC_SEND_COMMAND_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_TRUE(endsWith(app.text(IDC_LOG_VIEW), "10;ping;\n20;04;CMD UNKNOWN=10;ping;;\r\n"))
+        << app.text(IDC_LOG_VIEW);
+
+    app.click(IDC_GATEWAY_DEBUG_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_TRUE(endsWith(app.text(IDC_LOG_VIEW), "10;rfdebug=on;\n20;02;RFDEBUG=ON;\r\n"))
+        << app.text(IDC_LOG_VIEW);
+    app.click(IDC_GATEWAY_DEBUG_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_TRUE(endsWith(app.text(IDC_LOG_VIEW), "10;rfdebug=off;\n20;03;RFDEBUG=OFF;\r\n"))
+        << app.text(IDC_LOG_VIEW);
+
+    app.click(IDC_LOGGING_BUTTON);
+    ASSERT_TRUE(app.settle(5000));
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
+}
+
+TEST_F(VirtualBoardTest, HexWithABadChecksumFailsAndLeavesTheFlashAsItWas)
+{
+    // The board runs the gateway already.
+    ASSERT_NO_FATAL_FAILURE(startBoard(VEXLOR_GATEWAY_FIRMWARE));
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    // A different, larger image, so that any page written would show in the flash.
+    std::string damaged = inWorkFolder("damaged.cpp.hex");
+    ASSERT_TRUE(writeTextFile(damaged,
+                              withOneWrongDigit(readTextFile(windowsPathOf(VEXLOR_BIG_FIRMWARE)))));
+    std::vector<unsigned char> scratch(kFlashSize, 0xFF);
+    std::string error;
+    ASSERT_FALSE(applyIntelHex(damaged, scratch, error)) << "the file is not damaged";
+    ASSERT_TRUE(contains(error, "checksum")) << error;
+
+    ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, damaged));
+    size_t before = board->events().size();
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(outcome));
+    EXPECT_EQ(outcome.caption, "Error");
+    EXPECT_EQ(outcome.text, "Programming failed");
+    EXPECT_EQ(outcome.status, "Programming Error");
+    EXPECT_TRUE(contains(avrdudeOutput(), "checksum mismatch")) << avrdudeOutput();
+
+    // avrdude gave up before writing anything and left the bootloader, which started the
+    // firmware that was there.
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_EQ(board->countEvents("application start (flash empty)", before), 0);
+    EXPECT_EQ(board->countEvents("page write", before), 0);
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
+}
+
+TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
+{
+    std::vector<unsigned char> image(kFlashSize, 0xFF);
+    std::string error;
+    size_t dataBytes = 0;
+    ASSERT_TRUE(applyIntelHex(windowsPathOf(VEXLOR_BIG_FIRMWARE), image, error, &dataBytes))
+        << error;
+    ASSERT_GT(dataBytes, 136u * 1024) << "the fixture is not the 137 KiB image";
+    ASSERT_LE(dataBytes, 138u * 1024) << "the fixture is not the 137 KiB image";
+
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
+    // Typed, not chosen: the current folder, where the bridge is, stays.
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_BIG_FIRMWARE)));
+    size_t before = board->events().size();
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(outcome));
+    EXPECT_EQ(outcome.caption, "Success") << avrdudeOutput();
+    EXPECT_EQ(outcome.text, "Programming successful");
+    reportTime("full flash of gateway-137k.cpp.hex, click to box", outcome.milliseconds);
+
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_GE(board->countEvents("page write", before),
+              static_cast<int>(pagesOf(VEXLOR_BIG_FIRMWARE)));
+    EXPECT_GE(board->countEvents("page write 0x2", before), 1) << "no page above 128 KiB";
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_BIG_FIRMWARE})));
+
+    // The firmware's banner says where its code runs: above 128 KiB.
+    ASSERT_NO_FATAL_FAILURE(startLogging());
+    std::string log = app.text(IDC_LOG_VIEW);
+    const std::string greeting = "20;00;Vexlor Gateway - R47;CODE=0x";
+    ASSERT_EQ(log.compare(0, greeting.size(), greeting), 0) << log;
+    unsigned long codeAddress = strtoul(log.c_str() + greeting.size(), nullptr, 16);
+    EXPECT_GE(codeAddress, 0x20000ul) << log;
+    EXPECT_LT(codeAddress, kBootSectionStart) << log;
+    EXPECT_TRUE(endsWith(log, "10;version;\n" + kVersionAnswer)) << log;
+}
+
+// The program passes -D because the stock bootloader refuses avrdude's chip erase: without it
+// avrdude stops at "erasing chip" and writes nothing. The same line with -D then works.
+TEST_F(VirtualBoardTest, ProgrammerLineWithoutSkippingTheEraseFailsOnTheStockBootloader)
+{
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    const std::string common = std::string("-p atmega2560 -c stk500v2 -P \\\\.\\") + kBoardPort +
+                               " -b 115200 ";
+    const std::string update =
+        "-U flash:w:\"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) + "\":i ";
+
+    size_t before = board->events().size();
+    DWORD code = runBridge(common + update);
+    EXPECT_NE(code, 0u) << avrdudeOutput();
+    EXPECT_NE(code, static_cast<DWORD>(STILL_ACTIVE));
+    std::string output = avrdudeOutput();
+    EXPECT_TRUE(contains(output, "erasing chip")) << output;
+    EXPECT_FALSE(contains(output, "bytes of flash written")) << output;
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_EQ(board->countEvents("page write", before), 0);
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({})));
+
+    before = board->events().size();
+    DWORD started = GetTickCount();
+    EXPECT_EQ(runBridge(common + "-D " + update), 0u) << avrdudeOutput();
+    reportTime("avrdude run of gateway.cpp.hex through the bridge", GetTickCount() - started);
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_GE(board->countEvents("page write", before),
+              static_cast<int>(pagesOf(VEXLOR_GATEWAY_FIRMWARE)));
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
+}
+
+} // namespace
