@@ -1,6 +1,8 @@
 // LoaderApp: starting, driving and ending the real program from a second process.
 #include "loaderApp.h"
 
+#include "linuxHelper.h"
+
 #include "resource.h"
 
 #include <algorithm>
@@ -78,25 +80,6 @@ std::string programPath()
     return GetFullPathNameA(path.c_str(), sizeof full, full, nullptr) != 0 ? full : path;
 }
 
-// A new folder under the temporary folder, named after this process and a counter so
-// that parallel test programs never share one.
-std::string makeWorkFolder()
-{
-    char temp[MAX_PATH] = "";
-    GetTempPathA(sizeof temp, temp);
-    static unsigned counter = 0;
-    for (;;) {
-        std::string path = std::string(temp) + "vexlor-e2e-" +
-                           std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
-        if (CreateDirectoryA(path.c_str(), nullptr)) {
-            return path;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            return "";
-        }
-    }
-}
 
 void removeTree(const std::string& path)
 {
@@ -234,7 +217,7 @@ HWND fileNameEdit(HWND dialog)
 
 } // namespace
 
-LoaderApp::LoaderApp() : folder(makeWorkFolder()) {}
+LoaderApp::LoaderApp() : folder(makeTempFolder("vexlor-e2e-")) {}
 
 LoaderApp::~LoaderApp()
 {
