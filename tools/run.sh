@@ -2,9 +2,10 @@
 # Installs what is missing, builds the program and starts it under Wine in a prefix of its own,
 # with a simulated gateway on a pseudo-terminal mapped as COM3, and beside it a virtual board
 # (a simulated Mega 2560 with its stock bootloader) on COM5 to flash and then log (see the README).
-# With no display set it runs on a private Xvfb display, saves screenshots of the main window
-# (build/mingw/screenshot.png, and build/mingw/screenshot-logging.png with log mode running)
-# and closes the program again.
+# With no display set it runs on a private Xvfb display, works the window like a user and saves
+# a screenshot after each step (build/mingw/screenshot.png after start-up, screenshot-logging.png
+# with log mode on the simulated gateway, screenshot-board.png after flashing and logging the
+# virtual board), then closes the program again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -105,7 +106,22 @@ sleep 1 # let the first paint finish
 import -window "$window" "$build/screenshot.png"
 echo "Screenshot of the main window: $build/screenshot.png"
 
-wine "$build/tests/pressButton.exe" 1054 >/dev/null 2>&1 3>&- # "Serial Port Logging"
+press() { wine "$build/tests/pressButton.exe" "$@" 2>/dev/null 3>&-; }
+press 1054 >/dev/null # "Serial Port Logging"
 sleep 9 # the start takes about 3 s; then a reading or two arrive
 import -window "$window" "$build/screenshot-logging.png"
 echo "Screenshot with log mode running: $build/screenshot-logging.png"
+
+# The virtual board: flash the fixture firmware on COM5, then log it.
+press 1054 >/dev/null # stop logging on COM3
+sleep 1
+press text 1006 "Z:${run_dir//\//\\}\\gateway.cpp.hex" >/dev/null
+press pick 1058 1 >/dev/null # COM3, COM5: the board
+press 1015 >/dev/null # "Upload/Program Firmware to device"
+outcome=$(press answer | tr -d '\r')
+echo "Flashing the virtual board on COM5: $outcome"
+sleep 1
+press 1054 >/dev/null # "Serial Port Logging" on COM5
+sleep 5
+import -window "$window" "$build/screenshot-board.png"
+echo "Screenshot with the flashed board logging: $build/screenshot-board.png"
