@@ -3,9 +3,11 @@
 // The console is created on demand and standard output is reopened on it, so trace
 // lines are plain printf output. A process started without standard handles (from the
 // desktop) has no standard output to reopen on some C runtimes; the console then gets a
-// stream of its own, so the trace still reaches it. %p is expanded here rather than by the C runtime:
-// runtimes disagree on its form (some print "0x", some lower case), and the trace
-// always shows a handle as 8 upper-case hex digits.
+// stream of its own, so the trace still reaches it.
+//
+// %p is expanded here rather than by the C runtime: runtimes disagree on its form (some
+// print "0x", some lower case), and the trace always shows a handle as 8 upper-case hex
+// digits.
 #include "trace.h"
 
 #include <stdarg.h>
