@@ -10,6 +10,7 @@
 // digits.
 #include "trace.h"
 
+#include <inttypes.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -18,18 +19,21 @@
 
 namespace {
 
-// Rewrites every %p in format as %08lX, so that the pointer argument, passed on the
-// 32-bit target as a 32-bit value, is printed as 8 upper-case hex digits.
+// Rewrites every %p in format as a fixed-width upper-case hex conversion of a pointer-sized
+// integer, so a handle prints as 8 upper-case hex digits on the 32-bit program and as at
+// least 8 on the 64-bit build.
 void normalisePointerFormat(const char* format, char* out, size_t outSize)
 {
+    static const char pointerFormat[] = "%08" PRIXPTR;
+    const size_t pointerLength = sizeof pointerFormat - 1;
     size_t used = 0;
-    for (const char* p = format; *p != '\0' && used + 6 < outSize; ++p) {
+    for (const char* p = format; *p != '\0' && used + pointerLength + 1 < outSize; ++p) {
         if (p[0] == '%' && p[1] == '%') {
             out[used++] = *p++;
             out[used++] = *p;
         } else if (p[0] == '%' && p[1] == 'p') {
-            memcpy(out + used, "%08lX", 5);
-            used += 5;
+            memcpy(out + used, pointerFormat, pointerLength);
+            used += pointerLength;
             ++p;
         } else {
             out[used++] = *p;

@@ -10,9 +10,8 @@
 #include "app/ui.h"
 #include "resource.h"
 
-#ifndef _WIN64
-static_assert(sizeof(OPENFILENAMEA) == 88, "the full record, with its reserved fields");
-#endif
+static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 8 ? 152 : 88),
+              "the full record, with its reserved fields");
 
 void chooseFirmwareFile(HWND window)
 {

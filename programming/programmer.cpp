@@ -35,9 +35,8 @@ void append(char* line, const char* text)
 
 } // namespace
 
-#ifndef _WIN64
-static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the launch record of the 32-bit program");
-#endif
+static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 8 ? 112 : 60),
+              "the launch record as the system expects it");
 
 void fillBoardList(HWND window)
 {

@@ -5,13 +5,14 @@
 
 #include "resource.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <vector>
 
 namespace {
 
 constexpr DWORD kPollMs = 50;
-constexpr DWORD kStartTimeoutMs = 20000;
 // A sent message that takes longer than this means the program is stuck; the driver
 // gives up on it rather than hang the test.
 constexpr UINT kSendTimeoutMs = 5000;
@@ -234,7 +235,7 @@ LoaderApp::~LoaderApp()
     }
 }
 
-::testing::AssertionResult LoaderApp::start()
+::testing::AssertionResult LoaderApp::start(const std::string& program, DWORD timeoutMs)
 {
     if (folder.empty()) {
         return ::testing::AssertionFailure() << "no working folder could be made";
@@ -247,7 +248,7 @@ LoaderApp::~LoaderApp()
     // elsewhere does not move it again. Forgotten here, the dialog opens in the working folder,
     // and the program keeps finding what a test put there (the stand-in programmer).
     RegDeleteKeyA(HKEY_CURRENT_USER, kLastVisitedFolders);
-    std::string exe = programPath();
+    std::string exe = program.empty() ? programPath() : program;
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -258,7 +259,7 @@ LoaderApp::~LoaderApp()
         process = {};
         return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
     }
-    return waitForMainWindow(kStartTimeoutMs);
+    return waitForMainWindow(timeoutMs);
 }
 
 bool LoaderApp::findMainWindow()
@@ -533,10 +534,11 @@ void LoaderApp::dismiss(HWND box)
     return settle();
 }
 
-std::vector<unsigned char> LoaderApp::screenPixels(int id) const
+namespace {
+
+// The pixels of a screen rectangle (32-bit rows, top row first).
+std::vector<unsigned char> capture(const RECT& place)
 {
-    RECT place = {};
-    GetWindowRect(control(id), &place);
     int width = place.right - place.left;
     int height = place.bottom - place.top;
     std::vector<unsigned char> pixels;
@@ -571,6 +573,62 @@ std::vector<unsigned char> LoaderApp::screenPixels(int id) const
     }
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+} // namespace
+
+std::vector<unsigned char> LoaderApp::screenPixels(int id) const
+{
+    RECT place = {};
+    GetWindowRect(control(id), &place);
+    return capture(place);
+}
+
+::testing::AssertionResult LoaderApp::saveScreenshot(const std::string& path) const
+{
+    RECT place = {};
+    GetWindowRect(main, &place);
+    std::vector<unsigned char> pixels = capture(place);
+    if (pixels.empty()) {
+        return ::testing::AssertionFailure() << "the window's pixels could not be read";
+    }
+    int width = place.right - place.left;
+    int height = place.bottom - place.top;
+    // BMP rows are bottom-up, 24 bits a pixel, each row padded to 4 bytes.
+    DWORD rowSize = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + rowSize * height;
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::string data(reinterpret_cast<const char*>(&file), sizeof file);
+    data.append(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int y = height - 1; y >= 0; --y) {
+        std::string row(rowSize, '\0');
+        for (int x = 0; x < width; ++x) {
+            memcpy(&row[x * 3], &pixels[(static_cast<size_t>(y) * width + x) * 4], 3);
+        }
+        data += row;
+    }
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool saved = out != INVALID_HANDLE_VALUE &&
+                 WriteFile(out, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+                 written == data.size();
+    if (out != INVALID_HANDLE_VALUE) {
+        CloseHandle(out);
+    }
+    if (!saved) {
+        return ::testing::AssertionFailure() << "cannot write " << path;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 DWORD LoaderApp::handleCount() const

@@ -35,8 +35,10 @@ public:
 
     const std::string& workFolder() const { return folder; }
 
-    // Starts the program and waits until its main window is shown and has a status.
-    ::testing::AssertionResult start();
+    // Starts the program (the build's own, unless another is named) and waits until its main
+    // window is shown and has a status.
+    ::testing::AssertionResult start(const std::string& program = std::string(),
+                                     DWORD timeoutMs = 20000);
 
     HWND mainWindow() const { return main; }
     DWORD processId() const { return process.dwProcessId; }
@@ -76,6 +78,8 @@ public:
     // The control's pixels as the screen shows them (32-bit rows, top row first). Read from
     // the screen, not asked of the program, so it also works while the program is busy.
     std::vector<unsigned char> screenPixels(int id) const;
+    // The main window as the screen shows it, written to a 24-bit BMP file.
+    ::testing::AssertionResult saveScreenshot(const std::string& path) const;
 
     // Handles the program holds now (for leak checks across repeated actions).
     DWORD handleCount() const;

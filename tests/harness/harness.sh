@@ -8,8 +8,11 @@
 #   harness.sh stop DIR     end the wineserver of that prefix and the Xvfb it started
 #
 # Only processes this harness started are ended: the prefix's own wineserver and the
-# Xvfb whose pid it wrote down.
+# Xvfb whose pid it wrote down. With VEXLOR_WINE64=1 every Wine program of the prefix starts
+# through Wine's 64-bit loader (the 64-bit build, on machines that run no 32-bit code).
 set -euo pipefail
+source "$(dirname "$0")/../../tools/lib/machine.sh"
+[ "${VEXLOR_WINE64:-0}" = 1 ] && use_wine64
 
 usage="usage: harness.sh prefix|start|stop DIR [PROGRAM]"
 command=${1:?$usage}
@@ -33,7 +36,9 @@ make_prefix() {
         # Wine otherwise waits about 2 s for X to confirm each closed top-level window.
         DISPLAY= wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
         DISPLAY= wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1280x1024 /f >/dev/null 2>&1
-        wineserver -w
+        # Under emulation a device service may keep running after the prefix is made, and the
+        # server would wait for it forever: end it (the registry is saved as the server ends).
+        timeout 120 wineserver -w || wineserver -k
         touch "$WINEPREFIX/.ready"
     fi
     flock -u 9
