@@ -18,6 +18,7 @@ usage="usage: harness.sh prefix|start|stop DIR [PROGRAM]"
 command=${1:?$usage}
 dir=${2:?$usage}
 mkdir -p "$dir"
+dir=$(cd "$dir" && pwd) # Wine takes only an absolute prefix path
 
 export WINEPREFIX="$dir/prefix"
 export WINEDEBUG=-all
