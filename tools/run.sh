@@ -5,17 +5,27 @@
 # With no display set it runs on a private Xvfb display, works the window like a user and saves
 # a screenshot after each step (build/mingw/screenshot.png after start-up, screenshot-logging.png
 # with log mode on the simulated gateway, screenshot-board.png after flashing and logging the
-# virtual board), then closes the program again.
+# virtual board), then closes the program again. Where the kernel runs no 32-bit code it runs
+# the 64-bit build instead (build/mingw64, screenshots there too) and says so.
 set -euo pipefail
+trap 'echo "tools/run.sh: \"$BASH_COMMAND\" failed with exit code $?" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+source tools/lib/machine.sh
+
 tools/install-deps.sh
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw --target VexlorLoader pressButton virtualBoard gatewayFirmware \
+preset=$(test_build)
+if [ "$preset" = mingw64 ]; then
+    echo "This machine runs no 32-bit code: starting the 64-bit build of the same program" \
+         "(build/mingw64) under Wine's 64-bit loader."
+    use_wine64
+fi
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target VexlorLoader pressButton virtualBoard gatewayFirmware \
     avrdudeBridge
 
-build=$root/build/mingw
+build=$root/build/$preset
 run_dir=$build/run
 mkdir -p "$run_dir"
 export WINEPREFIX=$run_dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
