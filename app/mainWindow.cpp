@@ -1,6 +1,7 @@
 // The main window procedure. It only routes: every command goes to one handler in the
-// subsystem that owns it, the timer drives the log polling, and the system menu never
-// offers Maximize or Size (the window has a fixed layout).
+// subsystem that owns it, the timer drives the log polling, files dropped on the path field
+// are taken like a chosen file, and the system menu never offers Maximize or Size (the window
+// has a fixed layout).
 #include "mainWindow.h"
 
 #include "appState.h"
@@ -86,7 +87,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         dispatchCommand(window, LOWORD(wParam));
         return 0;
     case WM_SYSCOMMAND:
-        if (LOWORD(wParam) == SC_RESTORE) {
+        // The low four bits carry the system's own flags (a caption double-click sets one).
+        if ((wParam & 0xFFF0) == SC_RESTORE) {
             ShowWindow(window, SW_RESTORE);
             SetFocus(GetDlgItem(window, IDC_NO_CONTROL));
             return 0;
@@ -95,6 +97,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         pollGateway();
         break;
+    case WM_DROPFILES:
+        dropFirmwareFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         greySizingCommands(reinterpret_cast<HMENU>(wParam));

@@ -4,6 +4,7 @@
 
 #include "appState.h"
 #include "mainWindow.h"
+#include "programming/fileSelection.h"
 #include "programming/programmer.h"
 #include "resource.h"
 #include "serial/portScan.h"
@@ -100,6 +101,9 @@ HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
     }
     app.mainWindow = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_WINDOW), nullptr,
                                         nullptr, 0);
+    if (app.mainWindow != nullptr) {
+        forwardDroppedFiles(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
+    }
     return app.mainWindow;
 }
 

@@ -3,7 +3,8 @@
 // The console is created on demand and standard output is reopened on it, so trace
 // lines are plain printf output. A process started without standard handles (from the
 // desktop) has no standard output to reopen on some C runtimes; the console then gets a
-// stream of its own, so the trace still reaches it.
+// stream of its own, so the trace still reaches it. The console has no close command: its
+// close box would end the program.
 //
 // %p is expanded here rather than by the C runtime: runtimes disagree on its form (some
 // print "0x", some lower case), and the trace always shows a handle as 8 upper-case hex
@@ -42,29 +43,41 @@ void normalisePointerFormat(const char* format, char* out, size_t outSize)
     out[used] = '\0';
 }
 
-// Where trace lines go: the console's own stream, or standard output when that was reopened.
+// Where trace lines go while the console is open: standard output reopened on it, or the
+// console's own stream when standard output cannot be reopened. Standard output is never
+// closed, so reopening it for the next console always acts on a valid stream; once a reopen
+// has failed (which closes it) it is not touched again.
 FILE* consoleStream = nullptr;
+bool standardOutputLost = false;
 
 FILE* traceStream()
 {
-    return consoleStream != nullptr ? consoleStream : stdout;
+    if (consoleStream != nullptr) {
+        return consoleStream;
+    }
+    return standardOutputLost ? nullptr : stdout;
 }
 
 void openConsoleStream()
 {
-    if (freopen("CONOUT$", "w", stdout) == nullptr) {
-        consoleStream = fopen("CONOUT$", "w");
+    if (!standardOutputLost) {
+        if (freopen("CONOUT$", "w", stdout) != nullptr) {
+            consoleStream = stdout;
+            return;
+        }
+        standardOutputLost = true;
     }
+    consoleStream = fopen("CONOUT$", "w");
 }
 
 void closeConsoleStream()
 {
-    if (consoleStream != nullptr) {
+    if (consoleStream == stdout) {
+        fflush(stdout);
+    } else if (consoleStream != nullptr) {
         fclose(consoleStream);
-        consoleStream = nullptr;
-    } else {
-        fclose(stdout);
     }
+    consoleStream = nullptr;
 }
 
 } // namespace
@@ -80,11 +93,15 @@ void trace(const char* format, ...)
         normalisePointerFormat(format, fixedFormat, sizeof fixedFormat);
         used = fixedFormat;
     }
+    FILE* stream = traceStream();
+    if (stream == nullptr) {
+        return;
+    }
     va_list args;
     va_start(args, format);
-    vfprintf(traceStream(), used, args);
+    vfprintf(stream, used, args);
     va_end(args);
-    fflush(traceStream());
+    fflush(stream);
 }
 
 void traceSection(const char* header)
@@ -93,12 +110,20 @@ void traceSection(const char* header)
     trace("%s", header);
 }
 
+void removeCloseCommand(HWND window)
+{
+    if (window != nullptr) {
+        DeleteMenu(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND);
+    }
+}
+
 void toggleDebugConsole()
 {
     app.debugConsoleOn = app.debugConsoleOn ? 0 : 1;
     if (app.debugConsoleOn) {
         if (AllocConsole()) {
             openConsoleStream();
+            removeCloseCommand(GetConsoleWindow());
             SetConsoleTitleA("Vexlor Loader Debug screen");
             SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
         }

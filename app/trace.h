@@ -12,3 +12,8 @@ void traceSection(const char* header);
 
 // Handler of the "Application Debug Screen" check box.
 void toggleDebugConsole();
+
+// Takes the close command off a window's system menu. The debug console gets this: its close
+// box would end the whole program, even in the middle of a flash; unticking the check box
+// closes it instead.
+void removeCloseCommand(HWND window);

@@ -3,6 +3,7 @@
 #include "fileSelection.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 #include <string.h>
 
 #include "app/appState.h"
@@ -40,12 +41,74 @@ void chooseFirmwareFile(HWND window)
     setStatusLine("OK");
 }
 
-void selectFirmwareFile()
+namespace {
+
+// Shows firmwarePath in the path field; the upload waits while log mode holds the port.
+void takeFirmwarePath()
 {
-    chooseFirmwareFile(app.mainWindow);
     SetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath);
     if (app.loggingOn == 0) {
         setUploadEnabled(true);
     }
     app.fileChosen = 1;
+}
+
+WNDPROC pathFieldProc = nullptr;
+
+LRESULT CALLBACK pathFieldWithDrops(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DROPFILES) {
+        return SendMessageA(GetParent(field), WM_DROPFILES, wParam, lParam);
+    }
+    return CallWindowProcA(pathFieldProc, field, message, wParam, lParam);
+}
+
+} // namespace
+
+void selectFirmwareFile()
+{
+    chooseFirmwareFile(app.mainWindow);
+    takeFirmwarePath();
+}
+
+void forwardDroppedFiles(HWND pathField)
+{
+    WNDPROC previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        pathField, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pathFieldWithDrops)));
+    // Every path field is an edit control: one original procedure serves them all.
+    if (previous != pathFieldWithDrops) {
+        pathFieldProc = previous;
+    }
+}
+
+void dropFirmwareFiles(HDROP drop)
+{
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    char path[sizeof app.firmwarePath] = "";
+    UINT length = count == 1 ? DragQueryFileA(drop, 0, nullptr, 0) : 0;
+    if (count == 1 && length < sizeof path) {
+        DragQueryFileA(drop, 0, path, sizeof path);
+    }
+    DragFinish(drop);
+
+    const char* refusal = nullptr;
+    if (count != 1) {
+        refusal = "Drop one firmware file at a time";
+    } else if (length >= sizeof path) {
+        refusal = "The dropped file's path is too long";
+    } else {
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            refusal = "A folder cannot be flashed: drop a firmware file (*.cpp.hex)";
+        }
+    }
+    traceSection("File dropped:\n");
+    if (refusal != nullptr) {
+        trace("Refused: %s\n", refusal);
+        MessageBoxA(app.mainWindow, refusal, "Error", MB_OK);
+        return;
+    }
+    trace("File: %s\n", path);
+    memcpy(app.firmwarePath, path, strlen(path) + 1);
+    takeFirmwarePath();
 }

@@ -2,9 +2,18 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 // Runs the open-file dialog and stores its outcome (empty after a cancel) in firmwarePath.
 void chooseFirmwareFile(HWND window);
 
 // Handler of "Select &File".
 void selectFirmwareFile();
+
+// Lets the path field pass files dropped on it to the main window (the field accepts drops,
+// but an edit control does nothing with them).
+void forwardDroppedFiles(HWND pathField);
+
+// Handler of files dropped on the path field: one file is taken as if chosen in the dialog;
+// several files or a folder are refused with a box. Releases the drop in every case.
+void dropFirmwareFiles(HDROP drop);

@@ -26,6 +26,51 @@ const Board boards[] = {
     {"Arduino Mega 2560", "atmega2560", "stk500v2", "115200"},
 };
 
+const char kProgrammerName[] = "avrdude.exe";
+
+bool isAbsoluteFolder(const std::string& folder)
+{
+    bool drive = folder.size() >= 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
+    bool network = folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\';
+    return drive || network;
+}
+
+// The programmer's full path in folder, or empty when folder holds no such file.
+std::string programmerIn(std::string folder)
+{
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') {
+        folder = folder.substr(1, folder.size() - 2);
+    }
+    if (!isAbsoluteFolder(folder)) {
+        return "";
+    }
+    if (folder.back() != '\\' && folder.back() != '/') {
+        folder += '\\';
+    }
+    std::string path = folder + kProgrammerName;
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    bool isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return isFile ? path : "";
+}
+
+// The folder this program was started from.
+std::string programFolder()
+{
+    char path[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length < sizeof path ? length : 0);
+    return folder.substr(0, folder.find_last_of("\\/") + 1);
+}
+
+std::string searchPath()
+{
+    DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
+    std::string value(size, '\0');
+    DWORD length = size != 0 ? GetEnvironmentVariableA("PATH", &value[0], size) : 0;
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
 // Appends text to the line; the caller has made sure it fits.
 void append(char* line, const char* text)
 {
@@ -77,6 +122,18 @@ int buildProgrammerParams()
     return PARAMS_READY;
 }
 
+std::string locateProgrammer(const std::string& programFolder, const std::string& searchPath)
+{
+    std::string found = programmerIn(programFolder);
+    for (size_t start = 0; found.empty() && start <= searchPath.size();) {
+        size_t end = searchPath.find(';', start);
+        end = end == std::string::npos ? searchPath.size() : end;
+        found = programmerIn(searchPath.substr(start, end - start));
+        start = end + 1;
+    }
+    return found;
+}
+
 int programmerResult(bool exitCodeRead, DWORD exitCode)
 {
     return exitCodeRead && exitCode == 0 ? 0 : 1;
@@ -88,18 +145,19 @@ int runProgrammer(HWND, DWORD timeLimitMs)
     paintNow(); // the window answers nothing until the programmer has ended
     traceSection("Execute external program:\n");
 
+    std::string programmer = locateProgrammer(programFolder(), searchPath());
     SHELLEXECUTEINFOA launch;
     memset(&launch, 0, sizeof launch);
     launch.cbSize = sizeof launch;
     launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     launch.hwnd = nullptr;
     launch.lpVerb = nullptr;
-    launch.lpFile = "avrdude.exe";
+    launch.lpFile = programmer.c_str();
     launch.lpParameters = app.programmerParams;
     launch.lpDirectory = nullptr;
     launch.nShow = app.debugConsoleOn ? SW_SHOW : SW_HIDE;
     launch.hInstApp = nullptr;
-    if (!ShellExecuteExA(&launch) || launch.hProcess == nullptr) {
+    if (programmer.empty() || !ShellExecuteExA(&launch) || launch.hProcess == nullptr) {
         trace("Could not launch external program\n");
         trace("Execute external program done\n");
         setStatusLine("Unable to launch programmer Error");

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Fills the board list with the board table and resets the hidden baud radios.
 void fillBoardList(HWND window);
 
@@ -20,7 +22,13 @@ int buildProgrammerParams();
 // How long the programmer may run before it is ended and the upload counts as failed.
 constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
 
-// Runs avrdude.exe with programmerParams and waits up to timeLimitMs for it to end.
+// The programmer run for an upload: avrdude.exe in programFolder (the program's own folder)
+// when it is there, otherwise in the first folder of searchPath (PATH's ';'-separated list)
+// that holds it; empty when neither does. Only absolute folders count: the current folder
+// is never searched, since choosing a firmware file in the open-file dialog moves it there.
+std::string locateProgrammer(const std::string& programFolder, const std::string& searchPath);
+
+// Runs avrdude.exe (found by locateProgrammer) with programmerParams and waits up to timeLimitMs for it to end.
 // Returns 0 when it reported success, 1 otherwise; the status line tells which failure.
 int runProgrammer(HWND window, DWORD timeLimitMs = kProgrammerTimeLimitMs);
 

@@ -53,6 +53,10 @@ Serial::Serial(const char* devicePath, DWORD baudRate)
     settings.fTXContinueOnXoff = FALSE;
     settings.fOutX = FALSE;
     settings.fInX = FALSE;
+    // Software flow control stays off, but Windows refuses line settings whose Xon and Xoff
+    // characters are equal (both 0 in an all-zero record): give them their usual values.
+    settings.XonChar = 0x11;
+    settings.XoffChar = 0x13;
     settings.fErrorChar = FALSE;
     settings.fNull = FALSE;
     settings.fRtsControl = RTS_CONTROL_DISABLE;

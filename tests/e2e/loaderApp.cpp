@@ -252,10 +252,17 @@ LoaderApp::~LoaderApp()
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    // The working folder leads the program's PATH: a programmer a test puts there is found as
+    // one installed on PATH would be (the program never searches its current folder).
+    char searchPath[32768] = "";
+    GetEnvironmentVariableA("PATH", searchPath, sizeof searchPath);
+    SetEnvironmentVariableA("PATH", (folder + ";" + searchPath).c_str());
     // Detached, as when started from the desktop: the program gets no console of ours.
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                        nullptr, folder.c_str(), &startup, &process)) {
-        DWORD error = GetLastError();
+    BOOL started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                  DETACHED_PROCESS, nullptr, folder.c_str(), &startup, &process);
+    DWORD error = GetLastError();
+    SetEnvironmentVariableA("PATH", searchPath);
+    if (!started) {
         process = {};
         return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
     }

@@ -110,8 +110,8 @@ protected:
         return app.workFolder() + "\\" + name;
     }
 
-    // A firmware file in the working folder. The dialog makes the folder it shows the
-    // program's current folder, and the stand-in is found only while that is this one.
+    // A firmware file in the working folder, where the stand-in is too (the program finds it
+    // there through PATH, whatever folder the open-file dialog moved it to).
     std::string writeFirmware(const std::string& name)
     {
         std::string path = inWorkFolder(name);

@@ -1,5 +1,5 @@
-// The parameter line, the refusal of paths that cannot be passed on, and running the
-// programmer (a stand-in avrdude.exe in the current folder) with its verdicts and time limit.
+// The parameter line, the refusal of paths that cannot be passed on, where the programmer is
+// taken from, and running it (a stand-in avrdude.exe on PATH) with its verdicts and time limit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -69,7 +69,49 @@ TEST(ProgrammerVerdict, SuccessOnlyForAReadExitCodeOfZero)
     EXPECT_EQ(programmerResult(false, 0), 1) << "an unreadable exit code is no success";
 }
 
-// Runs the programmer from a fresh current folder, with or without the stand-in in it.
+// Makes a folder named name in the temporary folder, with an avrdude.exe in it when asked.
+std::string makeFolder(const std::string& name, bool withProgrammer)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string folder = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string programmer = folder + "\\avrdude.exe";
+    if (withProgrammer) {
+        CloseHandle(CreateFileA(programmer.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr));
+    } else {
+        DeleteFileA(programmer.c_str());
+    }
+    return folder;
+}
+
+TEST(ProgrammerLocation, ProgramFolderFirstThenPathNeverTheCurrentFolder)
+{
+    std::string own = makeFolder("own", true);
+    std::string empty = makeFolder("empty", false);
+    std::string onPath = makeFolder("on-path", true);
+    std::string current = makeFolder("current", true);
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof previous, previous);
+    SetCurrentDirectoryA(current.c_str());
+
+    EXPECT_EQ(locateProgrammer(own + "\\", onPath), own + "\\avrdude.exe");
+    EXPECT_EQ(locateProgrammer(empty, "relative;;" + empty + ";\"" + onPath + "\";" + own),
+              onPath + "\\avrdude.exe")
+        << "the first folder on PATH that holds one, quoted or not";
+    EXPECT_EQ(locateProgrammer(empty, empty), "") << "neither";
+    EXPECT_EQ(locateProgrammer("", ".;;.\\;current-" + std::to_string(GetCurrentProcessId())), "")
+        << "only the current folder holds one";
+
+    SetCurrentDirectoryA(previous);
+    for (const std::string& folder : {own, empty, onPath, current}) {
+        DeleteFileA((folder + "\\avrdude.exe").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+}
+
+// Runs the programmer with a fresh folder on PATH, with or without the stand-in in it.
 class RunProgrammerTest : public MainWindowTest {
 protected:
     void SetUp() override
@@ -79,14 +121,14 @@ protected:
         GetTempPathA(sizeof temp, temp);
         folder = std::string(temp) + "programmer-" + std::to_string(GetCurrentProcessId()) + "\\";
         CreateDirectoryA(folder.c_str(), nullptr);
-        GetCurrentDirectoryA(sizeof previous, previous);
-        SetCurrentDirectoryA(folder.c_str());
+        GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath);
+        SetEnvironmentVariableA("PATH", (folder + ";" + previousPath).c_str());
         lstrcpyA(app.programmerParams, "-p atmega2560 -U flash:w:\"C:\\a b.hex\":i ");
     }
 
     void TearDown() override
     {
-        SetCurrentDirectoryA(previous);
+        SetEnvironmentVariableA("PATH", previousPath);
         for (const char* name : {"avrdude.exe", "avrdude-params.txt", "avrdude-calls.txt",
                                  "avrdude-exit.txt", "avrdude-wait.txt"}) {
             DeleteFileA((folder + name).c_str());
@@ -145,7 +187,7 @@ protected:
     }
 
     std::string folder;
-    char previous[MAX_PATH] = "";
+    char previousPath[32768] = "";
 };
 
 const std::string kSection = std::string(30, '-') + "\nExecute external program:\n";

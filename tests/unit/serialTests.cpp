@@ -192,6 +192,28 @@ TEST_F(SerialTest, EveryByteThePeerSendsArrivesWhole)
     EXPECT_TRUE(got == sent) << "the bytes differ";
 }
 
+// Windows refuses line settings whose Xon and Xoff characters are equal; the port is given
+// distinct ones while software flow control stays off.
+TEST_F(SerialTest, PortGetsTheLineSettingsWithDistinctXonAndXoff)
+{
+    peer.mapPty(kPort);
+    std::unique_ptr<Serial> connection;
+    std::string opened = openTraced(connection);
+    ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    DCB settings = {};
+    settings.DCBlength = sizeof settings;
+    ASSERT_TRUE(GetCommState(handleIn(opened), &settings));
+    EXPECT_EQ(settings.XonChar, 0x11);
+    EXPECT_EQ(settings.XoffChar, 0x13);
+    EXPECT_EQ(settings.BaudRate, 57600u);
+    EXPECT_EQ(settings.ByteSize, 8);
+    EXPECT_EQ(settings.Parity, NOPARITY);
+    EXPECT_EQ(settings.StopBits, ONESTOPBIT);
+    EXPECT_FALSE(settings.fOutX);
+    EXPECT_FALSE(settings.fInX);
+    EXPECT_FALSE(settings.fOutxCtsFlow);
+}
+
 TEST_F(SerialTest, BaudRateIsPassedOnUnchecked)
 {
     peer.mapPty(kPort);

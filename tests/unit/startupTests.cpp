@@ -2,9 +2,7 @@
 // there is no window to show.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "appState.h"
 #include "resource.h"
@@ -50,39 +48,13 @@ TEST_F(StartupTest, LogViewTakesFarMoreThanTheDefaultLimit)
 TEST(NoWindowTest, IsReportedAndEndsTheProgramWithAnError)
 {
     resetAppState();
-    std::atomic<bool> stop(false);
-    std::string boxText;
-    std::string boxCaption;
-    // The report is a modal box; a second thread reads and dismisses it as a user would.
-    std::thread user([&] {
-        for (int i = 0; i < 200 && !stop; ++i) {
-            HWND box = FindWindowA("#32770", nullptr);
-            DWORD process = 0;
-            if (box != nullptr) {
-                GetWindowThreadProcessId(box, &process);
-            }
-            if (box != nullptr && process == GetCurrentProcessId()) {
-                char caption[64] = "";
-                GetWindowTextA(box, caption, sizeof caption);
-                boxCaption = caption;
-                HWND child = nullptr;
-                while ((child = FindWindowExA(box, child, "Static", nullptr)) != nullptr) {
-                    char line[128] = "";
-                    GetWindowTextA(child, line, sizeof line);
-                    if (line[0] != '\0') {
-                        boxText = line;
-                    }
-                }
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                return;
-            }
-            Sleep(50);
-        }
-    });
+    // The report is a modal box.
+    BoxAnswerer box;
     // A module without the window template: creation fails as it would with a damaged file.
     int exitCode = runApplication(GetModuleHandleA("kernel32.dll"), nullptr, SW_SHOW);
-    stop = true;
-    user.join();
+    box.finish();
+    const std::string& boxText = box.text;
+    const std::string& boxCaption = box.caption;
     EXPECT_EQ(exitCode, kNoWindowExitCode);
     EXPECT_NE(exitCode, 0);
     // The system's reason: no dialog resources in that module at all (1813) or not this one (1814).

@@ -92,3 +92,44 @@ std::string CapturedOutput::finish()
     }
     return result;
 }
+
+BoxAnswerer::BoxAnswerer() : stop(false)
+{
+    user = std::thread([this] {
+        for (int i = 0; i < 200 && !stop; ++i) {
+            HWND box = FindWindowA("#32770", nullptr);
+            DWORD process = 0;
+            if (box != nullptr) {
+                GetWindowThreadProcessId(box, &process);
+            }
+            if (box != nullptr && process == GetCurrentProcessId()) {
+                char line[256] = "";
+                GetWindowTextA(box, line, sizeof line);
+                caption = line;
+                HWND child = nullptr;
+                while ((child = FindWindowExA(box, child, "Static", nullptr)) != nullptr) {
+                    GetWindowTextA(child, line, sizeof line);
+                    if (line[0] != '\0') {
+                        text = line;
+                    }
+                }
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                return;
+            }
+            Sleep(50);
+        }
+    });
+}
+
+BoxAnswerer::~BoxAnswerer()
+{
+    finish();
+}
+
+void BoxAnswerer::finish()
+{
+    stop = true;
+    if (user.joinable()) {
+        user.join();
+    }
+}

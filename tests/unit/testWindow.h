@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -30,4 +32,21 @@ private:
     char path[MAX_PATH];
     int savedDescriptor;
     bool finished;
+};
+
+// Answers the first message box this process opens, from a second thread as a user would:
+// notes its caption and text, then presses OK. Watches for ten seconds at most.
+class BoxAnswerer {
+public:
+    BoxAnswerer();
+    ~BoxAnswerer();
+    // Stops watching; caption and text then hold what the box showed (empty: no box).
+    void finish();
+
+    std::string caption;
+    std::string text;
+
+private:
+    std::atomic<bool> stop;
+    std::thread user;
 };

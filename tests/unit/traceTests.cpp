@@ -71,4 +71,24 @@ TEST_F(TraceTest, PointerIsEightUpperCaseHexDigits)
               "Serial port open: 00AB12CD\nClosing serial port: 0000007C\n50% FFFFFFFF\n");
 }
 
+// The console's close box would end the whole program, in the middle of a flash too, so the
+// debug screen's system menu loses its close command. (Under Wine the console window belongs
+// to another process, whose system menu a test cannot read: the removal is checked on a
+// window of the test's own.)
+TEST(DebugScreenMenu, CloseCommandIsTakenOffTheSystemMenu)
+{
+    HWND window = CreateWindowA("Static", "console", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    HMENU menu = GetSystemMenu(window, FALSE);
+    ASSERT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    removeCloseCommand(window);
+    EXPECT_EQ(GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND),
+              static_cast<UINT>(-1));
+    EXPECT_NE(GetMenuState(GetSystemMenu(window, FALSE), SC_MOVE, MF_BYCOMMAND),
+              static_cast<UINT>(-1))
+        << "the rest of the menu stays";
+    DestroyWindow(window);
+}
+
 } // namespace

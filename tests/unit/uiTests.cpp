@@ -163,6 +163,18 @@ TEST_F(UiTest, EscInTheLogViewIsSwallowedElsewhereNot)
     EXPECT_FALSE(isSwallowedKey(other, app.mainWindow));
 }
 
+// A restore from the system menu clears the focus; the system sets its own flags in the low
+// four bits (a caption double-click does), and such a restore is one all the same.
+TEST_F(UiTest, RestoreClearsTheFocusWithOrWithoutTheSystemsFlags)
+{
+    for (WPARAM command : {WPARAM{SC_RESTORE}, WPARAM{SC_RESTORE | 2}}) {
+        SetFocus(control(IDC_PATH_FIELD));
+        ASSERT_EQ(GetFocus(), control(IDC_PATH_FIELD));
+        EXPECT_EQ(SendMessageA(app.mainWindow, WM_SYSCOMMAND, command, 0), 0);
+        EXPECT_EQ(GetFocus(), nullptr) << std::hex << command;
+    }
+}
+
 // The window procedure greys Maximize and Size whenever a menu is about to open. (Wine greys
 // both itself for a window without a sizing frame, so a real menu loop would not show a
 // missing handler: the handler gets a menu with both items enabled instead.)
