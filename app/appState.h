@@ -22,6 +22,9 @@ struct AppState {
     char firmwarePath[1024];
     int portStatus;             // outcome of the last Serial construction, 0 to 4
     HWND mainWindow;
+    int flashing;               // 1 while the programmer runs
+    int stopRequested;          // the user asked to stop the running programmer
+    int closeAfterFlash;        // the window was closed during a flash: end once it stopped
 };
 
 extern AppState app;

@@ -1,11 +1,19 @@
-// Program entry: the command line is ignored, everything happens in the main window.
+// Program entry: without options the main window opens; with options (--flash FILE --port COMn,
+// --help) the program flashes from the command line without showing a window.
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include "appState.h"
+#include "programming/flashCommandLine.h"
 #include "startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand)
 {
     resetAppState();
+    CommandLine options = parseCommandLine(__argc, __argv);
+    if (options.given) {
+        return runCommandLine(options);
+    }
     return runApplication(instance, previousInstance, showCommand);
 }

@@ -16,8 +16,18 @@
 
 namespace {
 
+// While the programmer runs, only what cannot start anything else or touch its port is
+// handled: the upload button (then "Stop programming"), the debug screen and clearing the log.
+bool allowedWhileFlashing(int id)
+{
+    return id == IDC_UPLOAD_BUTTON || id == IDC_DEBUG_SCREEN_CHECK || id == IDC_CLEAR_LOG_BUTTON;
+}
+
 void dispatchCommand(HWND window, int id)
 {
+    if (app.flashing && !allowedWhileFlashing(id)) {
+        return;
+    }
     switch (id) {
     case IDC_SCAN_BUTTON:
         scanPorts(window);
@@ -61,6 +71,27 @@ void greySizingCommands(HMENU menu)
     EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
 }
 
+// Closing during a flash asks first; the upload ends the program once the programmer is stopped.
+void closeMainWindow(HWND window)
+{
+    if (!app.flashing) {
+        DestroyWindow(window);
+        return;
+    }
+    if (app.closeAfterFlash) {
+        return;
+    }
+    int answer = MessageBoxA(window,
+                             "Firmware is being written to the board.\n"
+                             "Stop programming and close Vexlor Loader?",
+                             "Vexlor Loader", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer == IDYES && app.flashing) {
+        trace("Close requested during programming\n");
+        app.closeAfterFlash = 1;
+        app.stopRequested = 1;
+    }
+}
+
 } // namespace
 
 void onBaudRadio(int clickedId)
@@ -77,6 +108,9 @@ void clearLog()
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_CLOSE:
+        closeMainWindow(window);
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

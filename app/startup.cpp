@@ -66,6 +66,18 @@ void prepareControls()
 
 namespace {
 
+// What the message loop does with one message.
+void handleMessage(MSG& message)
+{
+    if (isSwallowedKey(message, app.mainWindow)) {
+        return;
+    }
+    if (!IsDialogMessageA(app.mainWindow, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 int runMessageLoop()
 {
     MSG message;
@@ -74,17 +86,26 @@ int runMessageLoop()
         if (got == 0) {
             return static_cast<int>(message.wParam);
         }
-        if (got == -1 || isSwallowedKey(message, app.mainWindow)) {
-            continue;
-        }
-        if (!IsDialogMessageA(app.mainWindow, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+        if (got != -1) {
+            handleMessage(message);
         }
     }
 }
 
 } // namespace
+
+void handleWaitingMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // For the message loop, once the operation that waits here has ended.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        handleMessage(message);
+    }
+}
 
 bool isSwallowedKey(const MSG& message, HWND mainWindow)
 {

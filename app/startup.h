@@ -18,6 +18,10 @@ void prepareControls();
 // Exit code of a start-up whose main window could not be created.
 constexpr int kNoWindowExitCode = 1;
 
+// Handles the messages waiting now, as the message loop would, for an operation that waits
+// while the window must keep answering (a flash). A quit is left for the message loop.
+void handleWaitingMessages();
+
 // True for a key message the program swallows before the dialog manager sees it:
 // Esc in the multi-line log view would otherwise make the edit control close the window.
 bool isSwallowedKey(const MSG& message, HWND mainWindow);

@@ -5,7 +5,6 @@
 // erase command, and erases each page as it writes it anyway.
 #include "programmer.h"
 
-#include <shellapi.h>
 #include <string.h>
 
 #include "app/appState.h"
@@ -80,9 +79,6 @@ void append(char* line, const char* text)
 
 } // namespace
 
-static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 8 ? 112 : 60),
-              "the launch record as the system expects it");
-
 void fillBoardList(HWND window)
 {
     SendDlgItemMessageA(window, IDC_BOARD_LIST, CB_RESETCONTENT, 0, 0);
@@ -139,59 +135,39 @@ int programmerResult(bool exitCodeRead, DWORD exitCode)
     return exitCodeRead && exitCode == 0 ? 0 : 1;
 }
 
-int runProgrammer(HWND, DWORD timeLimitMs)
+ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
 {
     setStatusLine("Arduino board programming in progress..");
-    paintNow(); // the window answers nothing until the programmer has ended
+    paintNow();
     traceSection("Execute external program:\n");
 
     std::string programmer = locateProgrammer(programFolder(), searchPath());
-    SHELLEXECUTEINFOA launch;
-    memset(&launch, 0, sizeof launch);
-    launch.cbSize = sizeof launch;
-    launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    launch.hwnd = nullptr;
-    launch.lpVerb = nullptr;
-    launch.lpFile = programmer.c_str();
-    launch.lpParameters = app.programmerParams;
-    launch.lpDirectory = nullptr;
-    launch.nShow = app.debugConsoleOn ? SW_SHOW : SW_HIDE;
-    launch.hInstApp = nullptr;
-    if (programmer.empty() || !ShellExecuteExA(&launch) || launch.hProcess == nullptr) {
+    ProgrammerRun run = runProgrammerProcess(programmer, app.programmerParams, timeLimitMs, watcher);
+    switch (run.outcome) {
+    case PROGRAMMER_MISSING:
         trace("Could not launch external program\n");
-        trace("Execute external program done\n");
         setStatusLine("Unable to launch programmer Error");
-        return 1;
-    }
-
-    if (WaitForSingleObject(launch.hProcess, timeLimitMs) == WAIT_TIMEOUT) {
-        // A programmer that hangs (a board that never answers) must not freeze the program.
-        TerminateProcess(launch.hProcess, 1);
-        WaitForSingleObject(launch.hProcess, 5000);
-        CloseHandle(launch.hProcess);
+        break;
+    case PROGRAMMER_TIMED_OUT:
+        // A programmer that hangs (a board that never answers) must not keep the upload forever.
         trace("External program did not end in time and was stopped\n");
-        trace("Execute external program done\n");
         setStatusLine("Programming timed out Error");
-        return 1;
-    }
-    Sleep(1);
-
-    DWORD exitCode = 0;
-    bool exitCodeRead = GetExitCodeProcess(launch.hProcess, &exitCode) != FALSE;
-    CloseHandle(launch.hProcess);
-    if (exitCodeRead) {
-        trace("Exitcode %d\n", static_cast<int>(exitCode));
-    } else {
-        trace("Exit code could not be read\n");
-    }
-    if (programmerResult(exitCodeRead, exitCode) != 0) {
+        break;
+    case PROGRAMMER_STOPPED:
+        trace("External program was stopped by the user\n");
+        setStatusLine("Programming stopped");
+        break;
+    case PROGRAMMER_FAILED:
+        trace("Exitcode %d\n", static_cast<int>(run.exitCode));
         trace("External program ended with an error\n");
-        trace("Execute external program done\n");
         setStatusLine("Programming Error");
-        return 1;
+        break;
+    case PROGRAMMER_SUCCEEDED:
+        trace("Exitcode %d\n", static_cast<int>(run.exitCode));
+        trace("External program ended successfully\n");
+        setStatusLine("OK");
+        break;
     }
-    trace("External program ended successfully\n");
     trace("Execute external program done\n");
-    setStatusLine("OK");
-    return 0;
+    return run;
 }

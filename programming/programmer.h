@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "programmerProcess.h"
+
 // Fills the board list with the board table and resets the hidden baud radios.
 void fillBoardList(HWND window);
 
@@ -28,9 +30,9 @@ constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
 // is never searched, since choosing a firmware file in the open-file dialog moves it there.
 std::string locateProgrammer(const std::string& programFolder, const std::string& searchPath);
 
-// Runs avrdude.exe (found by locateProgrammer) with programmerParams and waits up to timeLimitMs for it to end.
-// Returns 0 when it reported success, 1 otherwise; the status line tells which failure.
-int runProgrammer(HWND window, DWORD timeLimitMs = kProgrammerTimeLimitMs);
+// Runs avrdude.exe (found by locateProgrammer) with programmerParams, its output going to the
+// watcher as it comes, for at most timeLimitMs. The status line tells how it ended.
+ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs = kProgrammerTimeLimitMs);
 
 // The verdict on a finished programmer: success only for an exit code that was read and is 0.
 int programmerResult(bool exitCodeRead, DWORD exitCode);

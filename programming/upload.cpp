@@ -1,76 +1,180 @@
 // The upload workflow: read the port and the path afresh, build the line, test the port, run
 // the programmer and report. A path that cannot be passed on safely is refused before the port
-// is touched.
+// is touched. While the programmer runs the window stays alive: its output and progress are
+// shown as they come, and the upload button, which then reads "Stop programming", stops it.
 #include "upload.h"
 
 #include <windows.h>
 
 #include "app/appState.h"
+#include "app/startup.h"
 #include "app/trace.h"
 #include "app/ui.h"
 #include "programmer.h"
+#include "programmerOutput.h"
 #include "resource.h"
 #include "serial/portScan.h"
 
 namespace {
 
-void report(const char* text, const char* caption, const char* traceLine)
+const char kUploadLabel[] = "Upload/Program Firmware to device";
+const char kStopLabel[] = "Stop programming";
+
+const UploadVerdict kSucceeded = {"Programming successful", "Success",
+                                  "Programming Arduino Success\n", 0};
+const UploadVerdict kFailed = {"Programming failed", "Error", "Programming Arduino failed\n", 1};
+const UploadVerdict kPortNotFound = {"Programming failed, Serial port is not found", "Error",
+                                     "Programming Arduino failed, serial port not found\n", 3};
+const UploadVerdict kPortInUse = {"Programming failed, Serial port is in use", "Error",
+                                  "Programming Arduino failed, serial port in use\n", 4};
+const UploadVerdict kPathHasQuote = {
+    "Programming failed, the firmware path contains a double quote (\").\n"
+    "Rename the file or its folder and select it again.",
+    "Error", "Programming Arduino failed, path contains a double quote\n", 5};
+const UploadVerdict kPathTooLong = {
+    "Programming failed, the firmware path is too long.\n"
+    "Move the file to a folder with a shorter path and select it again.",
+    "Error", "Programming Arduino failed, path too long\n", 5};
+const UploadVerdict kNoProgrammer = {"Programming failed", "Error",
+                                     "Programming Arduino failed\n", 6};
+const UploadVerdict kTimedOut = {"Programming failed", "Error", "Programming Arduino failed\n", 7};
+const UploadVerdict kStopped = {"Programming stopped", "Stopped", "Programming Arduino stopped\n",
+                                8};
+
+// The line that ends the log view after a run that did not succeed.
+std::string reasonFor(const ProgrammerRun& run)
 {
-    MessageBoxA(app.mainWindow, text, caption, MB_OK);
-    trace("%s", traceLine);
+    switch (run.outcome) {
+    case PROGRAMMER_FAILED:
+        return failureReason(run.lastError, run.exitCode);
+    case PROGRAMMER_MISSING:
+        return "Programming failed: avrdude.exe could not be started. Put avrdude.exe and "
+               "avrdude.conf in the same folder as VexlorLoader.exe.";
+    case PROGRAMMER_TIMED_OUT:
+        return "Programming failed: the programmer was still running after five minutes and "
+               "was stopped. Unplug and replug the board, then try again.";
+    case PROGRAMMER_STOPPED:
+        return "Programming stopped. The board keeps its bootloader: flash it again to put "
+               "firmware on it.";
+    case PROGRAMMER_SUCCEEDED:
+        break;
+    }
+    return "";
 }
 
-void refusePath(int reason)
+const UploadVerdict& verdictFor(ProgrammerOutcome outcome)
 {
-    if (reason == PARAMS_PATH_HAS_QUOTE) {
-        report("Programming failed, the firmware path contains a double quote (\").\n"
-               "Rename the file or its folder and select it again.",
-               "Error", "Programming Arduino failed, path contains a double quote\n");
-    } else {
-        report("Programming failed, the firmware path is too long.\n"
-               "Move the file to a folder with a shorter path and select it again.",
-               "Error", "Programming Arduino failed, path too long\n");
+    switch (outcome) {
+    case PROGRAMMER_SUCCEEDED:
+        return kSucceeded;
+    case PROGRAMMER_MISSING:
+        return kNoProgrammer;
+    case PROGRAMMER_TIMED_OUT:
+        return kTimedOut;
+    case PROGRAMMER_STOPPED:
+        return kStopped;
+    case PROGRAMMER_FAILED:
+        break;
     }
+    return kFailed;
 }
 
-void flash()
-{
-    trace("param: %s\n", app.programmerParams);
-    if (runProgrammer(app.mainWindow) != 0) {
-        report("Programming failed", "Error", "Programming Arduino failed\n");
-    } else {
-        report("Programming successful", "Success", "Programming Arduino Success\n");
+// The window's side of a run: output to the end of the log view (and the trace), progress to
+// the status line, and every message handled while waiting, so the window never stops
+// answering; the upload button's click in that time asks for the stop.
+class WindowWatcher : public ProgrammerWatcher {
+public:
+    void outputLine(const std::string& line) override
+    {
+        trace("%s\n", line.c_str());
+        appendToLogEnd((line + "\r\n").c_str());
     }
+
+    void progress(const std::string& text) override { setStatusLine(text.c_str()); }
+
+    bool waitForProcess(HANDLE process, DWORD waitMs) override
+    {
+        MsgWaitForMultipleObjects(1, &process, FALSE, waitMs, QS_ALLINPUT);
+        handleWaitingMessages();
+        return app.stopRequested != 0;
+    }
+};
+
+// The controls that could start something else, or open the port the programmer uses.
+const int kControlsLockedWhileFlashing[] = {IDC_SELECT_FILE_BUTTON, IDC_SCAN_BUTTON,
+                                            IDC_LOGGING_BUTTON, IDC_PORT_LIST, IDC_BOARD_LIST};
+
+void lockControls(bool flashing)
+{
+    for (int id : kControlsLockedWhileFlashing) {
+        EnableWindow(GetDlgItem(app.mainWindow, id), flashing ? FALSE : TRUE);
+    }
+    SetDlgItemTextA(app.mainWindow, IDC_UPLOAD_BUTTON, flashing ? kStopLabel : kUploadLabel);
+    app.flashing = flashing ? 1 : 0;
+    app.stopRequested = 0;
 }
 
 } // namespace
 
+UploadVerdict tooLongPathVerdict()
+{
+    return kPathTooLong;
+}
+
+UploadVerdict flashFirmware(ProgrammerWatcher& watcher, std::string& reason)
+{
+    reason.clear();
+    int params = buildProgrammerParams();
+    if (params == PARAMS_PATH_HAS_QUOTE) {
+        return kPathHasQuote;
+    }
+    if (params != PARAMS_READY) {
+        return kPathTooLong;
+    }
+    switch (probePort(app.mainWindow, app.portName)) {
+    case PORT_IN_USE:
+        return kPortInUse;
+    case PORT_NOT_FOUND:
+        return kPortNotFound;
+    default:
+        break;
+    }
+    trace("param: %s\n", app.programmerParams);
+    watcher.outputLine(std::string("Programming ") + app.portName + " with " + app.firmwarePath);
+    ProgrammerRun run = runProgrammer(watcher);
+    reason = reasonFor(run);
+    return verdictFor(run.outcome);
+}
+
 void uploadFirmware()
 {
+    if (app.flashing) {
+        trace("Stop programming requested\n");
+        app.stopRequested = 1;
+        return;
+    }
     readSelectedPortName("Programming Arduino:\n");
     trace("Port %s\n", app.portName);
     GetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath, 1023);
     app.firmwarePath[1023] = '\0';
     trace("Filename %s\n", app.firmwarePath);
 
-    int params = buildProgrammerParams();
-    if (params != PARAMS_READY) {
-        refusePath(params);
-    } else {
-        switch (probePort(app.mainWindow, app.portName)) {
-        case PORT_IN_USE:
-            report("Programming failed, Serial port is in use", "Error",
-                   "Programming Arduino failed, serial port in use\n");
-            break;
-        case PORT_NOT_FOUND:
-            report("Programming failed, Serial port is not found", "Error",
-                   "Programming Arduino failed, serial port not found\n");
-            break;
-        default:
-            flash();
-            break;
-        }
+    WindowWatcher watcher;
+    std::string reason;
+    lockControls(true);
+    UploadVerdict verdict = flashFirmware(watcher, reason);
+    bool closing = app.closeAfterFlash != 0;
+    lockControls(false);
+    if (!reason.empty()) {
+        watcher.outputLine(reason);
     }
+    if (!closing) {
+        MessageBoxA(app.mainWindow, verdict.text, verdict.caption, MB_OK);
+    }
+    trace("%s", verdict.traceLine);
     setStatusLine("OK");
     trace("Programming Arduino done\n");
+    if (closing) {
+        DestroyWindow(app.mainWindow);
+    }
 }

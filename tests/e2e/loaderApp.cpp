@@ -81,6 +81,21 @@ std::string programPath()
     return GetFullPathNameA(path.c_str(), sizeof full, full, nullptr) != 0 ? full : path;
 }
 
+std::string readWholeFile(const std::string& path)
+{
+    std::string text;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            text.append(buffer, got);
+        }
+        CloseHandle(file);
+    }
+    return text;
+}
 
 void removeTree(const std::string& path)
 {
@@ -665,5 +680,43 @@ DWORD LoaderApp::waitForExit(DWORD timeoutMs)
     }
     DWORD code = kStillRunning;
     GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+DWORD runWithArguments(const std::string& arguments, const std::string& folder,
+                       std::string& output, DWORD timeoutMs)
+{
+    std::string outputPath = folder + "\\command-line-output.txt";
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE file = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string exe = programPath();
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file;
+    startup.hStdError = file;
+    char searchPath[32768] = "";
+    GetEnvironmentVariableA("PATH", searchPath, sizeof searchPath);
+    SetEnvironmentVariableA("PATH", (folder + ";" + searchPath).c_str());
+    PROCESS_INFORMATION started = {};
+    BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                             folder.c_str(), &startup, &started);
+    SetEnvironmentVariableA("PATH", searchPath);
+    CloseHandle(file);
+    DWORD code = LoaderApp::kStillRunning;
+    if (ok) {
+        if (WaitForSingleObject(started.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(started.hProcess, &code);
+        } else {
+            TerminateProcess(started.hProcess, 1);
+            WaitForSingleObject(started.hProcess, 5000);
+        }
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+    }
+    output = readWholeFile(outputPath);
+    DeleteFileA(outputPath.c_str());
     return code;
 }

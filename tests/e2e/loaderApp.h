@@ -101,3 +101,10 @@ private:
     PROCESS_INFORMATION process = {};
     HWND main = nullptr;
 };
+
+// Runs the program once with a command line, as a script would: in folder, with folder first
+// on PATH (as LoaderApp::start does), its standard output and error going to a file. Returns
+// its exit code (LoaderApp::kStillRunning when it had not ended within timeoutMs, after which
+// it is ended) and what it wrote.
+DWORD runWithArguments(const std::string& arguments, const std::string& folder,
+                       std::string& output, DWORD timeoutMs = 60000);

@@ -352,3 +352,67 @@ TEST_F(UploadTest, TwentyUploadsLeaveTheHandleCountWhereTheFirstLeftIt)
 }
 
 } // namespace
+
+namespace {
+
+// The command line flashes with the button's checks and line, and tells a script how it went
+// by its exit code and its last line.
+TEST_F(UploadTest, CommandLineGivesEachOutcomeItsExitCodeAndVerdict)
+{
+    ASSERT_TRUE(standIn.install());
+    const std::string folder = app.workFolder();
+    const std::string firmware = writeFirmware("gateway.cpp.hex");
+    struct Run {
+        std::string arguments;
+        DWORD exitCode;
+        std::string lastLine;
+    };
+    auto run = [&](const std::string& arguments) {
+        std::string output;
+        DWORD code = runWithArguments(arguments, folder, output);
+        while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) {
+            output.pop_back();
+        }
+        size_t start = output.find_last_of('\n');
+        return Run{output, code, start == std::string::npos ? output : output.substr(start + 1)};
+    };
+    const std::string flash = "--flash \"" + firmware + "\" --port COM3";
+
+    Run ran = run(flash);
+    EXPECT_EQ(ran.exitCode, 0u) << ran.arguments;
+    EXPECT_EQ(ran.lastLine, "Programming successful");
+    EXPECT_EQ(standIn.params(), expectedParams(firmware)) << "the button's line";
+
+    standIn.setExitCode(1);
+    ran = run(flash);
+    EXPECT_EQ(ran.exitCode, 1u);
+    EXPECT_EQ(ran.lastLine, "Programming failed");
+    EXPECT_NE(ran.arguments.find("Programming failed: the programmer ended with exit code 1"),
+              std::string::npos)
+        << ran.arguments;
+
+    peer.mapTo("COM4", "/");
+    ran = run("--flash \"" + firmware + "\" --port COM4");
+    EXPECT_EQ(ran.exitCode, 4u);
+    EXPECT_EQ(ran.lastLine, "Programming failed, Serial port is in use");
+    ran = run("--flash \"" + firmware + "\" --port COM9");
+    EXPECT_EQ(ran.exitCode, 3u);
+    EXPECT_EQ(ran.lastLine, "Programming failed, Serial port is not found");
+    ran = run("--flash \"C:\\a\\say \"\"hi\"\".hex\" --port COM3");
+    EXPECT_EQ(ran.exitCode, 5u) << ran.arguments;
+    ran = run("--port COM3");
+    EXPECT_EQ(ran.exitCode, 2u);
+    EXPECT_NE(ran.arguments.find("--flash FILE is missing"), std::string::npos) << ran.arguments;
+    ran = run("--help");
+    EXPECT_EQ(ran.exitCode, 0u);
+    EXPECT_EQ(ran.arguments.rfind("Usage: VexlorLoader.exe --flash FILE --port COMn", 0), 0u)
+        << ran.arguments;
+
+    ASSERT_TRUE(standIn.remove());
+    ran = run(flash);
+    EXPECT_EQ(ran.exitCode, 6u);
+    EXPECT_EQ(ran.lastLine, "Programming failed");
+    EXPECT_EQ(standIn.runs(), 2) << "only the two runs that reached the programmer";
+}
+
+} // namespace

@@ -6,6 +6,10 @@
 // pick the board's port as a user would. Each test has its own board.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -100,13 +104,57 @@ size_t pagesOf(const std::string& hexFile)
     return ::testing::AssertionSuccess();
 }
 
-// What an upload ends with: the box it shows and the status line while the box is up.
+// What an upload ends with: the box it shows and the status line while the box is up, and
+// what was seen while it ran.
 struct UploadOutcome {
     std::string caption;
     std::string text;
     std::string status;
-    DWORD milliseconds = 0; // from the click to the box
+    DWORD milliseconds = 0;          // from the click to the box
+    std::set<std::string> progress;  // the status line's progress texts ("Writing 42%, 3 s")
+    DWORD slowestAnswerMs = 0;       // the longest the window took to answer a message
 };
+
+// The log view's lines, without their line ends.
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string lastLineOf(const std::string& text)
+{
+    std::vector<std::string> lines = linesOf(text);
+    while (!lines.empty() && lines.back().empty()) {
+        lines.pop_back();
+    }
+    return lines.empty() ? "" : lines.back();
+}
+
+// Processes named avrdude.exe (the bridge) in the prefix.
+int programmersRunning()
+{
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        count += _stricmp(entry.szExeFile, "avrdude.exe") == 0 ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
 
 void reportTime(const std::string& what, DWORD milliseconds)
 {
@@ -146,7 +194,7 @@ protected:
         peer.mapTo(kBoardPort, board->portLink());
     }
 
-    // The bridge goes where the program looks for avrdude.exe: its current folder.
+    // The bridge goes into the working folder, which leads the program's PATH.
     void installBridge()
     {
         std::string target = app.workFolder() + "\\avrdude.exe";
@@ -166,11 +214,25 @@ protected:
         ASSERT_TRUE(app.selectListItem(IDC_PORT_LIST, kBoardPort));
     }
 
+    // Clicks the upload button, then watches the window until the box comes: its status line,
+    // and how fast it answers a message.
     ::testing::AssertionResult upload(UploadOutcome& outcome)
     {
         DWORD started = GetTickCount();
         app.click(IDC_UPLOAD_BUTTON);
-        MessageBoxInfo box = app.waitForMessageBox(kUploadTimeoutMs, true);
+        MessageBoxInfo box;
+        while (box.window == nullptr && GetTickCount() - started < kUploadTimeoutMs) {
+            DWORD asked = GetTickCount();
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(app.mainWindow(), WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+            outcome.slowestAnswerMs = std::max(outcome.slowestAnswerMs, GetTickCount() - asked);
+            std::string status = app.text(IDC_STATUS_LINE);
+            if (startsWith(status, "Writing ") || startsWith(status, "Reading ")) {
+                outcome.progress.insert(status);
+            }
+            box = app.findMessageBox(true);
+            Sleep(20);
+        }
         outcome.milliseconds = GetTickCount() - started;
         if (box.window == nullptr) {
             return ::testing::AssertionFailure() << "the upload showed no box within "
@@ -205,8 +267,10 @@ protected:
     // What avrdude printed in the bridge's last run.
     std::string avrdudeOutput() const { return readTextFile(inWorkFolder("avrdude-output.txt")); }
 
+    // Starts log mode on a cleared log view (an upload leaves the programmer's output there).
     void startLogging()
     {
+        app.click(IDC_CLEAR_LOG_BUTTON);
         app.click(IDC_LOGGING_BUTTON);
         ASSERT_TRUE(app.settle(15000));
         ASSERT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << app.text(IDC_LOG_VIEW);
@@ -321,6 +385,10 @@ TEST_F(VirtualBoardTest, HexWithABadChecksumFailsAndLeavesTheFlashAsItWas)
     EXPECT_EQ(outcome.text, "Programming failed");
     EXPECT_EQ(outcome.status, "Programming Error");
     EXPECT_TRUE(contains(avrdudeOutput(), "checksum mismatch")) << avrdudeOutput();
+    // The log view keeps the programmer's output and ends with its reason.
+    std::string log = app.text(IDC_LOG_VIEW);
+    EXPECT_TRUE(startsWith(lastLineOf(log), "Programming failed: ")) << log;
+    EXPECT_TRUE(contains(lastLineOf(log), "checksum mismatch")) << log;
 
     // avrdude gave up before writing anything and left the bootloader, which started the
     // firmware that was there.
@@ -343,7 +411,7 @@ TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
     ASSERT_NO_FATAL_FAILURE(startBoard());
     ASSERT_NO_FATAL_FAILURE(installBridge());
     ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
-    // Typed, not chosen: the current folder, where the bridge is, stays.
+    // Typed into the path field, as a user may do instead of choosing.
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_BIG_FIRMWARE)));
     size_t before = board->events().size();
     UploadOutcome outcome;
@@ -351,6 +419,21 @@ TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
     EXPECT_EQ(outcome.caption, "Success") << avrdudeOutput();
     EXPECT_EQ(outcome.text, "Programming successful");
     reportTime("full flash of gateway-137k.cpp.hex, click to box", outcome.milliseconds);
+    reportTime("slowest answer of the window during the flash", outcome.slowestAnswerMs);
+    EXPECT_LT(outcome.slowestAnswerMs, 200u) << "the window answers throughout the flash";
+    EXPECT_GE(outcome.progress.size(), 10u) << "progress texts seen in the status line";
+    // avrdude's output in the log view: one line per progress bar, none cut into pieces.
+    int writeBars = 0;
+    int readBars = 0;
+    std::string log = app.text(IDC_LOG_VIEW);
+    for (const std::string& line : linesOf(log)) {
+        writeBars += startsWith(line, "Writing | ") ? 1 : 0;
+        readBars += startsWith(line, "Reading | ") ? 1 : 0;
+        EXPECT_NE(line.find_first_not_of("#"), std::string::npos) << "a fragment of a bar";
+    }
+    EXPECT_EQ(writeBars, 1) << log;
+    EXPECT_GE(readBars, 1) << log;
+    EXPECT_TRUE(contains(log, "bytes of flash verified")) << log;
 
     ASSERT_TRUE(waitForApplicationStart(before));
     EXPECT_GE(board->countEvents("page write", before),
@@ -360,13 +443,91 @@ TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
 
     // The firmware's banner says where its code runs: above 128 KiB.
     ASSERT_NO_FATAL_FAILURE(startLogging());
-    std::string log = app.text(IDC_LOG_VIEW);
+    log = app.text(IDC_LOG_VIEW);
     const std::string greeting = "20;00;Vexlor Gateway - R47;CODE=0x";
     ASSERT_EQ(log.compare(0, greeting.size(), greeting), 0) << log;
     unsigned long codeAddress = strtoul(log.c_str() + greeting.size(), nullptr, 16);
     EXPECT_GE(codeAddress, 0x20000ul) << log;
     EXPECT_LT(codeAddress, kBootSectionStart) << log;
     EXPECT_TRUE(endsWith(log, "10;version;\n" + kVersionAnswer)) << log;
+}
+
+// Stopping in the middle of writing ends the programmer at once; the board keeps its
+// bootloader, so the next flash puts the whole image on it.
+TEST_F(VirtualBoardTest, StopWhileWritingEndsTheProgrammerAndTheNextFlashSucceeds)
+{
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_BIG_FIRMWARE)));
+    app.click(IDC_UPLOAD_BUTTON);
+    DWORD started = GetTickCount();
+    while (!startsWith(app.text(IDC_STATUS_LINE), "Writing ") &&
+           GetTickCount() - started < kUploadTimeoutMs) {
+        Sleep(50);
+    }
+    ASSERT_TRUE(startsWith(app.text(IDC_STATUS_LINE), "Writing ")) << app.text(IDC_STATUS_LINE);
+    EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
+    EXPECT_FALSE(app.isEnabled(IDC_LOGGING_BUTTON));
+    EXPECT_FALSE(app.isEnabled(IDC_SCAN_BUTTON));
+    EXPECT_EQ(programmersRunning(), 1);
+
+    DWORD stopped = GetTickCount();
+    app.click(IDC_UPLOAD_BUTTON);
+    MessageBoxInfo box = app.waitForMessageBox(kEventTimeoutMs, true);
+    DWORD took = GetTickCount() - stopped;
+    EXPECT_EQ(box.text, "Programming stopped");
+    EXPECT_EQ(app.text(IDC_STATUS_LINE), "Programming stopped");
+    EXPECT_LT(took, 2000u);
+    EXPECT_EQ(programmersRunning(), 0) << "the programmer is gone";
+    reportTime("stop, click to box", took);
+    app.dismiss(box.window);
+    ASSERT_TRUE(app.waitUntilGone(box.window));
+    ASSERT_TRUE(app.settle());
+    EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Upload/Program Firmware to device");
+    EXPECT_TRUE(app.isEnabled(IDC_LOGGING_BUTTON));
+
+    size_t before = board->events().size();
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(outcome));
+    EXPECT_EQ(outcome.text, "Programming successful") << avrdudeOutput();
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_BIG_FIRMWARE})));
+}
+
+// A port where no board answers: the programmer gives up, and the log view says why.
+TEST_F(VirtualBoardTest, NoBoardAnsweringEndsTheLogWithTheReason)
+{
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.selectListItem(IDC_PORT_LIST, kOtherPort));
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE)));
+    UploadOutcome outcome;
+    ASSERT_TRUE(upload(outcome));
+    EXPECT_EQ(outcome.text, "Programming failed");
+    EXPECT_EQ(outcome.status, "Programming Error");
+    reportTime("upload to a port where nothing answers, click to box", outcome.milliseconds);
+    std::string reason = lastLineOf(app.text(IDC_LOG_VIEW));
+    EXPECT_TRUE(startsWith(reason, "Programming failed: avrdude")) << reason;
+    EXPECT_TRUE(contains(reason, "No board answered")) << reason;
+}
+
+// The command line flashes the board like the button, and says so.
+TEST_F(VirtualBoardTest, CommandLineFlashesTheBoard)
+{
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    ASSERT_NO_FATAL_FAILURE(installBridge());
+    size_t before = board->events().size();
+    std::string output;
+    DWORD code = runWithArguments("--flash \"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) +
+                                      "\" --port " + kBoardPort,
+                                  app.workFolder(), output, kUploadTimeoutMs);
+    EXPECT_EQ(code, 0u) << output;
+    EXPECT_TRUE(contains(output, "Writing | ##################################################"))
+        << output;
+    EXPECT_TRUE(endsWith(output, "Programming successful\r\n")) << output;
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
 }
 
 // The program passes -D because the stock bootloader refuses avrdude's chip erase: without it

@@ -2,7 +2,10 @@
 // taken from, and running it (a stand-in avrdude.exe on PATH) with its verdicts and time limit.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <string>
+#include <vector>
 
 #include "appState.h"
 #include "programming/programmer.h"
@@ -111,6 +114,34 @@ TEST(ProgrammerLocation, ProgramFolderFirstThenPathNeverTheCurrentFolder)
     }
 }
 
+// Collects what a run reports; asks for a stop once stopAfterMs have passed (never by default).
+class CollectingWatcher : public ProgrammerWatcher {
+public:
+    void outputLine(const std::string& line) override { lines.push_back(line); }
+    void progress(const std::string& text) override { progressTexts.push_back(text); }
+    bool waitForProcess(HANDLE process, DWORD waitMs) override
+    {
+        WaitForSingleObject(process, waitMs);
+        return GetTickCount() - begun >= stopAfterMs;
+    }
+
+    std::vector<std::string> lines;
+    std::vector<std::string> progressTexts;
+    DWORD stopAfterMs = INFINITE;
+    DWORD begun = GetTickCount();
+};
+
+bool processEnded(DWORD id)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) {
+        return true;
+    }
+    bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
 // Runs the programmer with a fresh folder on PATH, with or without the stand-in in it.
 class RunProgrammerTest : public MainWindowTest {
 protected:
@@ -130,7 +161,9 @@ protected:
     {
         SetEnvironmentVariableA("PATH", previousPath);
         for (const char* name : {"avrdude.exe", "avrdude-params.txt", "avrdude-calls.txt",
-                                 "avrdude-exit.txt", "avrdude-wait.txt"}) {
+                                 "avrdude-exit.txt", "avrdude-wait.txt", "avrdude-say.txt",
+                                 "avrdude-pace.txt", "avrdude-pid.txt", "avrdude-child.txt",
+                                 "avrdude-children.txt"}) {
             DeleteFileA((folder + name).c_str());
         }
         // The stand-in's console host may still sit in the folder for a moment.
@@ -177,14 +210,16 @@ protected:
         return text;
     }
 
-    std::string runTraced(int& result, DWORD limitMs = kProgrammerTimeLimitMs)
+    std::string runTraced(ProgrammerOutcome& outcome, DWORD limitMs = kProgrammerTimeLimitMs)
     {
         app.debugConsoleOn = 1;
         CapturedOutput output;
-        result = runProgrammer(app.mainWindow, limitMs);
+        outcome = runProgrammer(watcher, limitMs).outcome;
         app.debugConsoleOn = 0;
         return output.finish();
     }
+
+    CollectingWatcher watcher;
 
     std::string folder;
     char previousPath[32768] = "";
@@ -195,9 +230,9 @@ const std::string kSection = std::string(30, '-') + "\nExecute external program:
 TEST_F(RunProgrammerTest, ExitCodeZeroIsSuccessAndTheLineArrivesWhole)
 {
     installStandIn("0");
-    int result = -1;
+    ProgrammerOutcome result = PROGRAMMER_MISSING;
     std::string lines = runTraced(result);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, PROGRAMMER_SUCCEEDED);
     EXPECT_EQ(text(IDC_STATUS_LINE), "OK");
     EXPECT_EQ(lines, kSection + "Exitcode 0\nExternal program ended successfully\n"
                                 "Execute external program done\n");
@@ -207,9 +242,9 @@ TEST_F(RunProgrammerTest, ExitCodeZeroIsSuccessAndTheLineArrivesWhole)
 TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
 {
     installStandIn("1");
-    int result = -1;
+    ProgrammerOutcome result = PROGRAMMER_MISSING;
     std::string lines = runTraced(result);
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, PROGRAMMER_FAILED);
     EXPECT_EQ(text(IDC_STATUS_LINE), "Programming Error");
     EXPECT_EQ(lines, kSection + "Exitcode 1\nExternal program ended with an error\n"
                                 "Execute external program done\n");
@@ -217,9 +252,9 @@ TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
 
 TEST_F(RunProgrammerTest, MissingProgrammerIsReportedWithoutADialog)
 {
-    int result = -1;
+    ProgrammerOutcome result = PROGRAMMER_SUCCEEDED;
     std::string lines = runTraced(result);
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, PROGRAMMER_MISSING);
     EXPECT_EQ(text(IDC_STATUS_LINE), "Unable to launch programmer Error");
     EXPECT_EQ(lines, kSection + "Could not launch external program\n"
                                 "Execute external program done\n");
@@ -228,11 +263,11 @@ TEST_F(RunProgrammerTest, MissingProgrammerIsReportedWithoutADialog)
 TEST_F(RunProgrammerTest, ProgrammerThatNeverEndsIsStoppedAtTheTimeLimit)
 {
     installStandIn("0", "forever");
-    int result = -1;
+    ProgrammerOutcome result = PROGRAMMER_SUCCEEDED;
     DWORD start = GetTickCount();
     std::string lines = runTraced(result, 1000);
     DWORD took = GetTickCount() - start;
-    EXPECT_EQ(result, 1) << "a stopped programmer wrote nothing for sure";
+    EXPECT_EQ(result, PROGRAMMER_TIMED_OUT) << "a stopped programmer wrote nothing for sure";
     EXPECT_EQ(text(IDC_STATUS_LINE), "Programming timed out Error");
     EXPECT_GE(took, 1000u);
     EXPECT_LT(took, 8000u);
@@ -240,6 +275,55 @@ TEST_F(RunProgrammerTest, ProgrammerThatNeverEndsIsStoppedAtTheTimeLimit)
                                 "Execute external program done\n");
     // The stand-in is gone: its file can be deleted, which a running program would prevent.
     EXPECT_TRUE(DeleteFileA((folder + "avrdude.exe").c_str()));
+}
+
+// avrdude's progress as it writes it into a pipe: one # per 2 %, the line ended at 100 %.
+const char kTwoPhases[] = "avrdude: AVR device initialized and ready to accept instructions\n"
+                          "\n"
+                          "Writing | ################################################## | 100% 0.50s\n"
+                          "\n"
+                          "Reading | ################################################## | 100% 0.50s\n"
+                          "\n"
+                          "avrdude done.  Thank you.\n";
+
+TEST_F(RunProgrammerTest, OutputArrivesAsItComesWithOneLinePerPhase)
+{
+    installStandIn("0");
+    writeFile("avrdude-say.txt", kTwoPhases);
+    writeFile("avrdude-pace.txt", "10");
+    ProgrammerOutcome result = PROGRAMMER_MISSING;
+    runTraced(result);
+    EXPECT_EQ(result, PROGRAMMER_SUCCEEDED);
+    EXPECT_EQ(watcher.lines,
+              (std::vector<std::string>{
+                  "avrdude: AVR device initialized and ready to accept instructions", "",
+                  "Writing | ################################################## | 100% 0.50s", "",
+                  "Reading | ################################################## | 100% 0.50s", "",
+                  "avrdude done.  Thank you."}));
+    // 100 #s, 10 ms apart, reach the status line while they come, not all at the end.
+    EXPECT_GE(watcher.progressTexts.size(), 10u);
+    ASSERT_FALSE(watcher.progressTexts.empty());
+    EXPECT_EQ(watcher.progressTexts.back().substr(0, 12), "Reading 100%");
+}
+
+TEST_F(RunProgrammerTest, StopEndsTheProgrammerAndWhatItStartedAtOnce)
+{
+    installStandIn("0", "forever");
+    writeFile("avrdude-say.txt", "Writing | ######");
+    writeFile("avrdude-child.txt", "yes");
+    watcher.stopAfterMs = 1500;
+    ProgrammerOutcome result = PROGRAMMER_SUCCEEDED;
+    DWORD start = GetTickCount();
+    runTraced(result);
+    EXPECT_EQ(result, PROGRAMMER_STOPPED);
+    EXPECT_LT(GetTickCount() - start, 1500u + 2000u);
+    EXPECT_EQ(text(IDC_STATUS_LINE), "Programming stopped");
+    std::string pid = readFile("avrdude-pid.txt");
+    std::string children = readFile("avrdude-children.txt");
+    ASSERT_FALSE(pid.empty());
+    ASSERT_FALSE(children.empty()) << "the stand-in started its child";
+    EXPECT_TRUE(processEnded(static_cast<DWORD>(atoi(pid.c_str()))));
+    EXPECT_TRUE(processEnded(static_cast<DWORD>(atoi(children.c_str()))));
 }
 
 } // namespace

@@ -1,0 +1,160 @@
+// The command line: the upload workflow with a console reporter instead of message boxes.
+// A program built for the window subsystem has no console of its own: its output goes to the
+// standard output it was handed (a file or a pipe), or else to the console of whoever started
+// it, when there is one.
+#include "flashCommandLine.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "app/appState.h"
+#include "upload.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: VexlorLoader.exe --flash FILE --port COMn\r\n"
+    "  --flash FILE   the firmware image to write (Intel HEX, *.cpp.hex)\r\n"
+    "  --port COMn    the serial port the board is on\r\n"
+    "  --help         this text\r\n"
+    "Without options the program's window opens.\r\n"
+    "Exit codes: 0 programming successful, 1 the programmer failed, 2 bad options,\r\n"
+    "3 port not found, 4 port in use, 5 firmware path refused, 6 programmer not found\r\n"
+    "or not startable, 7 programmer timed out.\r\n";
+
+class ConsoleOutput {
+public:
+    ConsoleOutput()
+    {
+        handle = GetStdHandle(STD_OUTPUT_HANDLE);
+        if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+            GetFileType(handle) == FILE_TYPE_UNKNOWN) {
+            handle = INVALID_HANDLE_VALUE;
+            if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+                handle = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+                owned = handle != INVALID_HANDLE_VALUE;
+            }
+        }
+    }
+    ~ConsoleOutput()
+    {
+        if (owned) {
+            CloseHandle(handle);
+        }
+    }
+    ConsoleOutput(const ConsoleOutput&) = delete;
+    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+
+    // Writes text with Windows line ends.
+    void write(const std::string& text)
+    {
+        std::string out;
+        for (char c : text) {
+            if (c == '\n' && (out.empty() || out.back() != '\r')) {
+                out += '\r';
+            }
+            out += c;
+        }
+        DWORD written = 0;
+        if (handle != INVALID_HANDLE_VALUE) {
+            WriteFile(handle, out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+        }
+    }
+    void line(const std::string& text) { write(text + "\n"); }
+
+private:
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    bool owned = false;
+};
+
+class ConsoleWatcher : public ProgrammerWatcher {
+public:
+    explicit ConsoleWatcher(ConsoleOutput& output) : output(output) {}
+    void outputLine(const std::string& line) override { output.line(line); }
+    // The output lines carry the progress already.
+    void progress(const std::string&) override {}
+    bool waitForProcess(HANDLE process, DWORD waitMs) override
+    {
+        WaitForSingleObject(process, waitMs);
+        return false;
+    }
+
+private:
+    ConsoleOutput& output;
+};
+
+bool isPortName(std::string& port)
+{
+    if (_strnicmp(port.c_str(), "\\\\.\\", 4) == 0) {
+        port.erase(0, 4);
+    }
+    bool digits = port.size() > 3 && port.size() <= 6 &&
+                  port.find_first_not_of("0123456789", 3) == std::string::npos;
+    return digits && _strnicmp(port.c_str(), "COM", 3) == 0 && port[3] != '0';
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, const char* const* argv)
+{
+    CommandLine options;
+    options.given = argc > 1;
+    for (int i = 1; i < argc && options.error.empty(); ++i) {
+        std::string option = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (option == "--help" || option == "-h" || option == "/?") {
+            options.help = true;
+        } else if (option == "--flash" && hasValue) {
+            options.file = argv[++i];
+        } else if (option == "--port" && hasValue) {
+            options.port = argv[++i];
+        } else if (option == "--flash" || option == "--port") {
+            options.error = option + " needs a value";
+        } else {
+            options.error = "unknown option " + option;
+        }
+    }
+    if (options.error.empty() && !options.help) {
+        if (options.file.empty()) {
+            options.error = "--flash FILE is missing";
+        } else if (options.port.empty()) {
+            options.error = "--port COMn is missing";
+        } else if (!isPortName(options.port)) {
+            options.error = "not a port name: " + options.port;
+        }
+    }
+    return options;
+}
+
+int runCommandLine(const CommandLine& options)
+{
+    ConsoleOutput output;
+    if (options.help) {
+        output.write(kUsage);
+        return 0;
+    }
+    if (!options.error.empty()) {
+        output.line("Vexlor Loader: " + options.error);
+        output.write(kUsage);
+        return kBadOptionsExitCode;
+    }
+    lstrcpynA(app.portName, options.port.c_str(), sizeof app.portName);
+    ConsoleWatcher watcher(output);
+    std::string reason;
+    UploadVerdict verdict;
+    if (options.file.size() >= sizeof app.firmwarePath) {
+        // The button reads at most this much of the path field; a longer path never fits.
+        lstrcpynA(app.firmwarePath, "", sizeof app.firmwarePath);
+        verdict = tooLongPathVerdict();
+    } else {
+        lstrcpynA(app.firmwarePath, options.file.c_str(), sizeof app.firmwarePath);
+        verdict = flashFirmware(watcher, reason);
+    }
+    if (!reason.empty()) {
+        output.line(reason);
+    }
+    output.line(verdict.text);
+    return verdict.exitCode;
+}

@@ -1,0 +1,24 @@
+// Flashing from a script: VexlorLoader.exe --flash FILE --port COMn, without the window.
+#pragma once
+
+#include <string>
+
+// What the command line asks for.
+struct CommandLine {
+    bool given = false; // any option at all: otherwise the window starts as usual
+    bool help = false;
+    std::string file;
+    std::string port;   // "COMn"
+    std::string error;  // why the options cannot be followed; empty when they can
+};
+
+// Reads the options after the program's name (argv[0]).
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// Follows the options: flashes with the same checks and the same parameter line as the
+// upload button, writing the programmer's output and the verdict to standard output (or, when
+// the program was given none, the console it was started from). Returns the exit code.
+int runCommandLine(const CommandLine& options);
+
+// Exit codes of the command line, besides an upload's own (success 0, see UploadVerdict).
+constexpr int kBadOptionsExitCode = 2;

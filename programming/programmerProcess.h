@@ -1,0 +1,40 @@
+// Running the programmer as a child process whose output is read while it runs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// How a run of the programmer ended.
+enum ProgrammerOutcome {
+    PROGRAMMER_SUCCEEDED, // it ended with exit code 0
+    PROGRAMMER_FAILED,    // it ended with another exit code, or none could be read
+    PROGRAMMER_MISSING,   // there was no programmer to run, or it could not be started
+    PROGRAMMER_TIMED_OUT, // it was still running at the time limit and was ended
+    PROGRAMMER_STOPPED,   // it was ended because the user asked
+};
+
+struct ProgrammerRun {
+    ProgrammerOutcome outcome = PROGRAMMER_MISSING;
+    DWORD exitCode = 0;    // when it ended by itself
+    std::string lastError; // the last line of its output that reads like an error
+};
+
+// What a run reports while it goes, and how it learns that the user wants it stopped.
+class ProgrammerWatcher {
+public:
+    virtual ~ProgrammerWatcher() = default;
+    // One complete line of the programmer's output (one line per progress bar).
+    virtual void outputLine(const std::string& line) = 0;
+    // The phase, percent and seconds so far, as the status line shows them.
+    virtual void progress(const std::string& text) = 0;
+    // Waits up to waitMs for the process to end, handling whatever needs handling meanwhile;
+    // true when the user has asked to stop the programmer.
+    virtual bool waitForProcess(HANDLE process, DWORD waitMs) = 0;
+};
+
+// Runs programmer (a full path) with params as its command line, its standard output and
+// standard error on one pipe, without a window. The output reaches the watcher as it comes.
+// A run past timeLimitMs, or one the watcher stops, is ended with everything it started.
+ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* params,
+                                   DWORD timeLimitMs, ProgrammerWatcher& watcher);
