@@ -1,16 +1,4 @@
-# Cross-compiles the 32-bit Windows program on Linux with MinGW-w64.
-# The posix thread model is needed: the test framework uses std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the 32-bit Windows program, the one shipped, on Linux with MinGW-w64.
+set(VEXLOR_MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs run under Wine; the build's own wrapper (tests/harness) picks the prefix.
-set(VEXLOR_RUN_UNDER_WINE ON)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-cross.cmake)

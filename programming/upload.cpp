@@ -51,6 +51,10 @@ std::string reasonFor(const ProgrammerRun& run)
         return "Programming failed: avrdude.exe could not be started. Put avrdude.exe and "
                "avrdude.conf in the same folder as VexlorLoader.exe.";
     case PROGRAMMER_TIMED_OUT:
+        if (!run.lastError.empty()) {
+            return failureReason(run.lastError, run.exitCode) +
+                   " (The programmer was still trying after five minutes and was stopped.)";
+        }
         return "Programming failed: the programmer was still running after five minutes and "
                "was stopped. Unplug and replug the board, then try again.";
     case PROGRAMMER_STOPPED:

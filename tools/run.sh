@@ -4,8 +4,8 @@
 # (a simulated Mega 2560 with its stock bootloader) on COM5 to flash and then log (see the README).
 # With no display set it runs on a private Xvfb display, works the window like a user and saves
 # a screenshot after each step (build/mingw/screenshot.png after start-up, screenshot-logging.png
-# with log mode on the simulated gateway, screenshot-board.png after flashing and logging the
-# virtual board), then closes the program again. Where the kernel runs no 32-bit code it runs
+# with log mode on the simulated gateway, screenshot-flashing.png while the virtual board is
+# flashed, screenshot-board.png after flashing and logging it), then closes the program again. Where the kernel runs no 32-bit code it runs
 # the 64-bit build instead (build/mingw64, screenshots there too) and says so.
 set -euo pipefail
 trap 'echo "tools/run.sh: \"$BASH_COMMAND\" failed with exit code $?" >&2' ERR
@@ -122,13 +122,21 @@ sleep 9 # the start takes about 3 s; then a reading or two arrive
 import -window "$window" "$build/screenshot-logging.png"
 echo "Screenshot with log mode running: $build/screenshot-logging.png"
 
-# The virtual board: flash the fixture firmware on COM5, then log it.
+# The virtual board: flash the 137 KiB fixture image on COM5 (about half a minute, so the
+# window can be seen while it flashes), then log it.
 press 1054 >/dev/null # stop logging on COM3
 sleep 1
-press text 1006 "Z:${run_dir//\//\\}\\gateway.cpp.hex" >/dev/null
+press 1055 >/dev/null # "Clear log window"
+press text 1006 "Z:${run_dir//\//\\}\\gateway-137k.cpp.hex" >/dev/null
 press pick 1058 1 >/dev/null # COM3, COM5: the board
 press 1015 >/dev/null # "Upload/Program Firmware to device"
-outcome=$(press answer | tr -d '\r')
+sleep 9
+import -window "$window" "$build/screenshot-flashing.png"
+echo "Screenshot while flashing: $build/screenshot-flashing.png"
+outcome=""
+for _ in 1 2 3 4 5 6 7 8 9; do # each look waits up to ten seconds for the verdict box
+    outcome=$(press answer | tr -d '\r') && break
+done
 echo "Flashing the virtual board on COM5: $outcome"
 sleep 1
 press 1054 >/dev/null # "Serial Port Logging" on COM5

@@ -355,6 +355,28 @@ TEST_F(UploadTest, TwentyUploadsLeaveTheHandleCountWhereTheFirstLeftIt)
 
 namespace {
 
+// Closing the window during a flash asks first; "Yes" stops the programmer, then the program
+// ends as usual.
+TEST_F(UploadTest, ClosingDuringAFlashAsksThenStopsTheProgrammerAndEnds)
+{
+    ASSERT_TRUE(standIn.install());
+    standIn.setRunTime(60000);
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+    app.click(IDC_UPLOAD_BUTTON);
+    ASSERT_TRUE(standIn.waitForRuns(1, 5000));
+    ASSERT_TRUE(app.settle()) << "the window answers during the flash";
+    EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
+
+    app.closeByCaptionButton();
+    MessageBoxInfo question = app.waitForMessageBox(5000, true);
+    EXPECT_EQ(question.text, "Firmware is being written to the board.\n"
+                             "Stop programming and close Vexlor Loader?");
+    PostMessageA(question.window, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+    EXPECT_EQ(app.waitForExit(5000), 0u);
+    EXPECT_TRUE(standIn.remove()) << "the stand-in has ended, so its file can be deleted";
+}
+
 // The command line flashes with the button's checks and line, and tells a script how it went
 // by its exit code and its last line.
 TEST_F(UploadTest, CommandLineGivesEachOutcomeItsExitCodeAndVerdict)

@@ -1,0 +1,139 @@
+// What the program adds to a flash: from the click on the upload button to the verdict box,
+// minus the programmer's own run time (from its process appearing to its going, watched every
+// few milliseconds in the same flash), on the virtual board through the bridge to Debian's
+// avrdude. Medians of the rounds are printed.
+//   flash_overhead_benchmark.exe [ROUNDS]   (3 when not given)
+#include "serialPeer.h" // brings winsock2.h, which must come before windows.h
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "loaderApp.h"
+#include "resource.h"
+#include "virtualBoard.h"
+#include "winePaths.h"
+
+namespace {
+
+constexpr DWORD kFlashTimeoutMs = 180000;
+
+double now()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+bool programmerRunning()
+{
+    bool running = false;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more && !running;
+         more = Process32Next(snapshot, &entry)) {
+        running = _stricmp(entry.szExeFile, "avrdude.exe") == 0;
+    }
+    CloseHandle(snapshot);
+    return running;
+}
+
+struct Flash {
+    double total = -1;      // seconds from the click to the verdict box; negative: no success
+    double programmer = 0;  // seconds the programmer's process was seen running
+};
+
+// Clicks the upload button and watches, every few milliseconds, for the programmer's process
+// and the verdict box.
+Flash flashThroughTheProgram(LoaderApp& app)
+{
+    Flash flash;
+    double begun = now();
+    double firstSeen = -1;
+    double lastSeen = -1;
+    app.click(IDC_UPLOAD_BUTTON);
+    MessageBoxInfo box;
+    while (box.window == nullptr && now() - begun < kFlashTimeoutMs / 1000.0) {
+        if (programmerRunning()) {
+            lastSeen = now();
+            firstSeen = firstSeen < 0 ? lastSeen : firstSeen;
+        }
+        box = app.findMessageBox(true);
+        Sleep(2);
+    }
+    double total = now() - begun;
+    if (box.window == nullptr) {
+        return flash;
+    }
+    bool success = box.text == "Programming successful";
+    app.dismiss(box.window);
+    app.waitUntilGone(box.window);
+    app.settle();
+    flash.total = success && firstSeen >= 0 ? total : -1;
+    flash.programmer = lastSeen - firstSeen;
+    return flash;
+}
+
+bool measure(const char* name, const std::string& hexFile, int rounds)
+{
+    SerialPeer peer;
+    peer.unmap("COM1");
+    VirtualBoard board;
+    if (!board.ready()) {
+        printf("the virtual board did not start\n");
+        return false;
+    }
+    peer.mapTo("COM7", board.portLink());
+    LoaderApp app;
+    std::string bridge = windowsPathOf(VEXLOR_PROGRAMMER_BRIDGE);
+    if (!CopyFileA(bridge.c_str(), (app.workFolder() + "\\avrdude.exe").c_str(), FALSE) ||
+        !app.start() || !app.selectListItem(IDC_PORT_LIST, "COM7") ||
+        !app.setText(IDC_PATH_FIELD, windowsPathOf(hexFile))) {
+        printf("the program did not start on the board\n");
+        return false;
+    }
+    std::vector<double> direct;
+    std::vector<double> program;
+    std::vector<double> overhead;
+    for (int round = 0; round < rounds; ++round) {
+        Sleep(1500); // the board starts its application after each run
+        Flash flash = flashThroughTheProgram(app);
+        if (flash.total < 0) {
+            printf("%s: a flash failed\n", name);
+            return false;
+        }
+        direct.push_back(flash.programmer);
+        program.push_back(flash.total);
+        overhead.push_back(flash.total - flash.programmer);
+    }
+    printf("%s: click to box %.2f s, programmer alone %.2f s; overhead %.2f s (goal < 0.3 s), "
+           "medians of %d rounds\n",
+           name, median(program), median(direct), median(overhead), rounds);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int rounds = argc > 1 ? atoi(argv[1]) : 3;
+    bool ok = measure("fixture firmware (850 bytes)", VEXLOR_GATEWAY_FIRMWARE, rounds);
+    ok = measure("137 KiB image", VEXLOR_BIG_FIRMWARE, rounds) && ok;
+    return ok ? 0 : 1;
+}
