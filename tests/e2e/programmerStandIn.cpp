@@ -1,7 +1,9 @@
 #include "programmerStandIn.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
-#include <vector>
+#include <sstream>
 
 namespace {
 
@@ -76,6 +78,21 @@ void ProgrammerStandIn::setRunTime(DWORD milliseconds) const
     EXPECT_TRUE(writeTextFile(folder + "\\avrdude-wait.txt", std::to_string(milliseconds)));
 }
 
+void ProgrammerStandIn::say(const std::string& text) const
+{
+    EXPECT_TRUE(writeTextFile(folder + "\\avrdude-say.txt", text));
+}
+
+void ProgrammerStandIn::pace(DWORD milliseconds) const
+{
+    EXPECT_TRUE(writeTextFile(folder + "\\avrdude-pace.txt", std::to_string(milliseconds)));
+}
+
+void ProgrammerStandIn::withChild() const
+{
+    EXPECT_TRUE(writeTextFile(folder + "\\avrdude-child.txt", "yes"));
+}
+
 std::string ProgrammerStandIn::params() const
 {
     return readTextFile(folder + "\\avrdude-params.txt");
@@ -97,4 +114,19 @@ bool ProgrammerStandIn::waitForRuns(int count, DWORD timeoutMs) const
         Sleep(10);
     }
     return true;
+}
+
+DWORD ProgrammerStandIn::pid() const
+{
+    return strtoul(readTextFile(folder + "\\avrdude-pid.txt").c_str(), nullptr, 10);
+}
+
+std::vector<DWORD> ProgrammerStandIn::childPids() const
+{
+    std::istringstream lines(readTextFile(folder + "\\avrdude-children.txt"));
+    std::vector<DWORD> pids;
+    for (unsigned long pid = 0; lines >> pid;) {
+        pids.push_back(pid);
+    }
+    return pids;
 }

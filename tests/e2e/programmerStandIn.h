@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,12 @@ public:
     void setExitCode(int code) const;
     // How long each run waits before it ends.
     void setRunTime(DWORD milliseconds) const;
+    // What each run writes to its standard output before that wait, byte for byte.
+    void say(const std::string& text) const;
+    // How long each run sleeps after every "#" it writes, so that progress arrives over time.
+    void pace(DWORD milliseconds) const;
+    // Each run first starts a copy of itself that sleeps until it is ended.
+    void withChild() const;
 
     // The parameter line of the last run; empty when it never ran.
     std::string params() const;
@@ -28,6 +35,11 @@ public:
     int runs() const;
     // Waits until it has been started at least count times; false after timeoutMs.
     bool waitForRuns(int count, DWORD timeoutMs) const;
+    // The process id of the last run, 0 when it never ran; recorded before the run counts.
+    DWORD pid() const;
+    // The process ids of the copies the runs started, oldest first; each is recorded before
+    // the run that started it counts.
+    std::vector<DWORD> childPids() const;
 
 private:
     std::string folder;
