@@ -1,7 +1,7 @@
 // The stand-in programmer (tests/fixtures/standInProgrammer.cpp) as an upload test uses it:
 // put into the program's working folder as avrdude.exe, told how to end, and asked what
-// it was given. The program finds it there because it looks for a bare "avrdude.exe" in
-// its current folder: the working folder, unless the open-file dialog showed another one.
+// it was given. The program finds it there because the working folder leads its PATH
+// (LoaderApp starts it so), as a programmer installed on PATH would be found.
 #pragma once
 
 #include <windows.h>

@@ -429,7 +429,8 @@ TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
     for (const std::string& line : linesOf(log)) {
         writeBars += startsWith(line, "Writing | ") ? 1 : 0;
         readBars += startsWith(line, "Reading | ") ? 1 : 0;
-        EXPECT_NE(line.find_first_not_of("#"), std::string::npos) << "a fragment of a bar";
+        EXPECT_TRUE(line.empty() || line.find_first_not_of("#") != std::string::npos)
+            << "a fragment of a bar in:\n" << log;
     }
     EXPECT_EQ(writeBars, 1) << log;
     EXPECT_GE(readBars, 1) << log;
@@ -499,6 +500,8 @@ TEST_F(VirtualBoardTest, StopWhileWritingEndsTheProgrammerAndTheNextFlashSucceed
 TEST_F(VirtualBoardTest, NoBoardAnsweringEndsTheLogWithTheReason)
 {
     ASSERT_NO_FATAL_FAILURE(installBridge());
+    // avrdude 7.1 retries for ever on a port where nothing answers: the bridge ends it sooner.
+    ASSERT_TRUE(writeTextFile(inWorkFolder("avrdude-limit.txt"), "8"));
     ASSERT_TRUE(app.start());
     ASSERT_TRUE(app.selectListItem(IDC_PORT_LIST, kOtherPort));
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE)));
