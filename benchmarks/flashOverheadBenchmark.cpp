@@ -6,53 +6,23 @@
 #include "serialPeer.h" // brings winsock2.h, which must come before windows.h
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "loaderApp.h"
 #include "resource.h"
+#include "timing.h"
 #include "virtualBoard.h"
 #include "winePaths.h"
 
 namespace {
 
 constexpr DWORD kFlashTimeoutMs = 180000;
-
-double now()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-bool programmerRunning()
-{
-    bool running = false;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more && !running;
-         more = Process32Next(snapshot, &entry)) {
-        running = _stricmp(entry.szExeFile, "avrdude.exe") == 0;
-    }
-    CloseHandle(snapshot);
-    return running;
-}
 
 struct Flash {
     double total = -1;      // seconds from the click to the verdict box; negative: no success
@@ -70,7 +40,7 @@ Flash flashThroughTheProgram(LoaderApp& app)
     app.click(IDC_UPLOAD_BUTTON);
     MessageBoxInfo box;
     while (box.window == nullptr && now() - begun < kFlashTimeoutMs / 1000.0) {
-        if (programmerRunning()) {
+        if (processesNamed("avrdude.exe") > 0) {
             lastSeen = now();
             firstSeen = firstSeen < 0 ? lastSeen : firstSeen;
         }
@@ -132,7 +102,7 @@ bool measure(const char* name, const std::string& hexFile, int rounds)
 
 int main(int argc, char** argv)
 {
-    int rounds = argc > 1 ? atoi(argv[1]) : 3;
+    int rounds = argc > 1 && atoi(argv[1]) > 0 ? atoi(argv[1]) : 3;
     bool ok = measure("fixture firmware (850 bytes)", VEXLOR_GATEWAY_FIRMWARE, rounds);
     ok = measure("137 KiB image", VEXLOR_BIG_FIRMWARE, rounds) && ok;
     return ok ? 0 : 1;

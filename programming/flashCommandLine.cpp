@@ -142,16 +142,11 @@ int runCommandLine(const CommandLine& options)
     }
     lstrcpynA(app.portName, options.port.c_str(), sizeof app.portName);
     ConsoleWatcher watcher(output);
+    // Cut to what the button reads of the path field: a path that long never fits the
+    // parameter line, so it is refused as too long, as the button refuses it.
+    lstrcpynA(app.firmwarePath, options.file.c_str(), sizeof app.firmwarePath);
     std::string reason;
-    UploadVerdict verdict;
-    if (options.file.size() >= sizeof app.firmwarePath) {
-        // The button reads at most this much of the path field; a longer path never fits.
-        lstrcpynA(app.firmwarePath, "", sizeof app.firmwarePath);
-        verdict = tooLongPathVerdict();
-    } else {
-        lstrcpynA(app.firmwarePath, options.file.c_str(), sizeof app.firmwarePath);
-        verdict = flashFirmware(watcher, reason);
-    }
+    UploadVerdict verdict = flashFirmware(watcher, reason);
     if (!reason.empty()) {
         output.line(reason);
     }

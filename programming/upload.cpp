@@ -120,11 +120,6 @@ void lockControls(bool flashing)
 
 } // namespace
 
-UploadVerdict tooLongPathVerdict()
-{
-    return kPathTooLong;
-}
-
 UploadVerdict flashFirmware(ProgrammerWatcher& watcher, std::string& reason)
 {
     reason.clear();

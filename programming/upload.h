@@ -18,8 +18,5 @@ struct UploadVerdict {
 // the line that says why a run failed (empty otherwise).
 UploadVerdict flashFirmware(ProgrammerWatcher& watcher, std::string& reason);
 
-// The verdict on a path too long for any parameter line.
-UploadVerdict tooLongPathVerdict();
-
 // Handler of the upload button: starts an upload, or, while one runs, asks it to stop.
 void uploadFirmware();

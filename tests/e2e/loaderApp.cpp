@@ -1,6 +1,8 @@
 // LoaderApp: starting, driving and ending the real program from a second process.
 #include "loaderApp.h"
 
+#include <tlhelp32.h>
+
 #include "linuxHelper.h"
 
 #include "resource.h"
@@ -95,6 +97,23 @@ std::string readWholeFile(const std::string& path)
         CloseHandle(file);
     }
     return text;
+}
+
+// CreateProcessA with folder put first on the new process's PATH, as a programmer installed
+// there would be found; the caller's PATH is left as it was.
+BOOL startWithFolderOnPath(const std::string& exe, std::string commandLine, BOOL inheritHandles,
+                           DWORD flags, const std::string& folder, STARTUPINFOA& startup,
+                           PROCESS_INFORMATION& started)
+{
+    static char searchPath[32768];
+    GetEnvironmentVariableA("PATH", searchPath, sizeof searchPath);
+    SetEnvironmentVariableA("PATH", (folder + ";" + searchPath).c_str());
+    BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, flags,
+                             nullptr, folder.c_str(), &startup, &started);
+    DWORD error = GetLastError();
+    SetEnvironmentVariableA("PATH", searchPath);
+    SetLastError(error);
+    return ok;
 }
 
 void removeTree(const std::string& path)
@@ -269,15 +288,10 @@ LoaderApp::~LoaderApp()
     startup.cb = sizeof startup;
     // The working folder leads the program's PATH: a programmer a test puts there is found as
     // one installed on PATH would be (the program never searches its current folder).
-    char searchPath[32768] = "";
-    GetEnvironmentVariableA("PATH", searchPath, sizeof searchPath);
-    SetEnvironmentVariableA("PATH", (folder + ";" + searchPath).c_str());
     // Detached, as when started from the desktop: the program gets no console of ours.
-    BOOL started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                                  DETACHED_PROCESS, nullptr, folder.c_str(), &startup, &process);
-    DWORD error = GetLastError();
-    SetEnvironmentVariableA("PATH", searchPath);
-    if (!started) {
+    if (!startWithFolderOnPath(exe, commandLine, FALSE, DETACHED_PROCESS, folder, startup,
+                               process)) {
+        DWORD error = GetLastError();
         process = {};
         return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
     }
@@ -697,13 +711,8 @@ DWORD runWithArguments(const std::string& arguments, const std::string& folder,
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = file;
     startup.hStdError = file;
-    char searchPath[32768] = "";
-    GetEnvironmentVariableA("PATH", searchPath, sizeof searchPath);
-    SetEnvironmentVariableA("PATH", (folder + ";" + searchPath).c_str());
     PROCESS_INFORMATION started = {};
-    BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                             folder.c_str(), &startup, &started);
-    SetEnvironmentVariableA("PATH", searchPath);
+    BOOL ok = startWithFolderOnPath(exe, commandLine, TRUE, 0, folder, startup, started);
     CloseHandle(file);
     DWORD code = LoaderApp::kStillRunning;
     if (ok) {
@@ -719,4 +728,17 @@ DWORD runWithArguments(const std::string& arguments, const std::string& folder,
     output = readWholeFile(outputPath);
     DeleteFileA(outputPath.c_str());
     return code;
+}
+
+int processesNamed(const char* exeName)
+{
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        count += _stricmp(entry.szExeFile, exeName) == 0 ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
 }

@@ -6,9 +6,6 @@
 // pick the board's port as a user would. Each test has its own board.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <iostream>
 #include <memory>
@@ -140,20 +137,6 @@ std::string lastLineOf(const std::string& text)
         lines.pop_back();
     }
     return lines.empty() ? "" : lines.back();
-}
-
-// Processes named avrdude.exe (the bridge) in the prefix.
-int programmersRunning()
-{
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        count += _stricmp(entry.szExeFile, "avrdude.exe") == 0 ? 1 : 0;
-    }
-    CloseHandle(snapshot);
-    return count;
 }
 
 void reportTime(const std::string& what, DWORD milliseconds)
@@ -471,7 +454,7 @@ TEST_F(VirtualBoardTest, StopWhileWritingEndsTheProgrammerAndTheNextFlashSucceed
     EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
     EXPECT_FALSE(app.isEnabled(IDC_LOGGING_BUTTON));
     EXPECT_FALSE(app.isEnabled(IDC_SCAN_BUTTON));
-    EXPECT_EQ(programmersRunning(), 1);
+    EXPECT_EQ(processesNamed("avrdude.exe"), 1);
 
     DWORD stopped = GetTickCount();
     app.click(IDC_UPLOAD_BUTTON);
@@ -480,7 +463,7 @@ TEST_F(VirtualBoardTest, StopWhileWritingEndsTheProgrammerAndTheNextFlashSucceed
     EXPECT_EQ(box.text, "Programming stopped");
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "Programming stopped");
     EXPECT_LT(took, 2000u);
-    EXPECT_EQ(programmersRunning(), 0) << "the programmer is gone";
+    EXPECT_EQ(processesNamed("avrdude.exe"), 0) << "the programmer is gone";
     reportTime("stop, click to box", took);
     app.dismiss(box.window);
     ASSERT_TRUE(app.waitUntilGone(box.window));
