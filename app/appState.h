@@ -25,6 +25,7 @@ struct AppState {
     int flashing;               // 1 while the programmer runs
     int stopRequested;          // the user asked to stop the running programmer
     int closeAfterFlash;        // the window was closed during a flash: end once it stopped
+    int portLost;               // 1 while log mode waits for its lost port to come back
 };
 
 extern AppState app;

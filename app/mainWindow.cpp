@@ -1,10 +1,11 @@
 // The main window procedure. It only routes: every command goes to one handler in the
 // subsystem that owns it, the timer drives the log polling, files dropped on the path field
-// are taken like a chosen file, and the system menu never offers Maximize or Size (the window
-// has a fixed layout).
+// are taken like a chosen file, the system menu never offers Maximize or Size (the window
+// has a fixed layout) and carries the log file commands.
 #include "mainWindow.h"
 
 #include "appState.h"
+#include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
 #include "gateway/logMode.h"
 #include "programming/fileSelection.h"
@@ -92,6 +93,26 @@ void closeMainWindow(HWND window)
     }
 }
 
+// The system menu's commands the program handles itself; false for those left to the system.
+bool runSystemCommand(HWND window, WPARAM command)
+{
+    // The low four bits carry the system's own flags (a caption double-click sets one).
+    switch (command & 0xFFF0) {
+    case SC_RESTORE:
+        ShowWindow(window, SW_RESTORE);
+        SetFocus(GetDlgItem(window, IDC_NO_CONTROL));
+        return true;
+    case IDM_SAVE_LOG_AS:
+        saveLogAs();
+        return true;
+    case IDM_LOG_TO_FILE:
+        toggleLogToFile();
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 void onBaudRadio(int clickedId)
@@ -112,6 +133,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         closeMainWindow(window);
         return 0;
     case WM_DESTROY:
+        closeLogFile();
         PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
@@ -121,13 +143,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         dispatchCommand(window, LOWORD(wParam));
         return 0;
     case WM_SYSCOMMAND:
-        // The low four bits carry the system's own flags (a caption double-click sets one).
-        if ((wParam & 0xFFF0) == SC_RESTORE) {
-            ShowWindow(window, SW_RESTORE);
-            SetFocus(GetDlgItem(window, IDC_NO_CONTROL));
+        if (runSystemCommand(window, wParam)) {
             return 0;
         }
         break;
+    case kLogFileFailedMessage:
+        reportLogFileError();
+        return 0;
     case WM_TIMER:
         pollGateway();
         break;

@@ -3,6 +3,7 @@
 #include "startup.h"
 
 #include "appState.h"
+#include "gateway/fileLogging.h"
 #include "mainWindow.h"
 #include "programming/fileSelection.h"
 #include "programming/programmer.h"
@@ -124,6 +125,7 @@ HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
                                         nullptr, 0);
     if (app.mainWindow != nullptr) {
         forwardDroppedFiles(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
+        addLogFileCommands(app.mainWindow);
     }
     return app.mainWindow;
 }

@@ -2,12 +2,17 @@
 //
 // Both insert operations stage the text in displayBuffer and replace the log view's
 // selection with it. A text longer than the staging buffer goes in as several
-// consecutive inserts, so whatever the length, the whole text is shown.
+// consecutive inserts, so whatever the length, the whole text is shown. After each insert
+// the view is kept within its limit (logViewLimit.h).
 #include "ui.h"
 
 #include <string.h>
 
+#include <string>
+
 #include "appState.h"
+#include "gateway/fileLogging.h"
+#include "logViewLimit.h"
 #include "resource.h"
 #include "trace.h"
 
@@ -34,6 +39,34 @@ void replaceSelectionWithStaged()
                         reinterpret_cast<LPARAM>(app.displayBuffer));
 }
 
+// Past the limit, the oldest whole lines give way to a line saying so; the caret and selection
+// keep their place in the text that stays.
+void keepLogViewWithinLimit()
+{
+    HWND view = control(IDC_LOG_VIEW);
+    size_t length = static_cast<size_t>(SendMessageA(view, WM_GETTEXTLENGTH, 0, 0));
+    if (length <= kLogViewLimit) {
+        return;
+    }
+    std::string text(length + 1, '\0');
+    length = static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size())));
+    size_t cut = logViewCutPoint(text.data(), length, kLogViewLimit, kLogViewKept);
+    if (cut == 0) {
+        return;
+    }
+    DWORD selectionStart = 0;
+    DWORD selectionEnd = 0;
+    SendMessageA(view, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart),
+                 reinterpret_cast<LPARAM>(&selectionEnd));
+    std::string notice = removedLinesNotice(logFilePath());
+    SendMessageA(view, EM_SETSEL, 0, static_cast<LPARAM>(cut));
+    SendMessageA(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(notice.c_str()));
+    auto shifted = [&](DWORD at) {
+        return static_cast<LPARAM>(at > cut ? at - cut + notice.size() : notice.size());
+    };
+    SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(shifted(selectionStart)), shifted(selectionEnd));
+}
+
 } // namespace
 
 void setStatusLine(const char* text)
@@ -58,6 +91,7 @@ void appendToLogView(const char* text)
         SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_SETSEL, static_cast<WPARAM>(-1),
                             sizeof app.displayBuffer);
         replaceSelectionWithStaged();
+        keepLogViewWithinLimit();
         text += length;
     } while (*text != '\0');
 }
@@ -69,6 +103,7 @@ void appendToLogEnd(const char* text)
         LRESULT end = SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, WM_GETTEXTLENGTH, 0, 0);
         SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_SETSEL, static_cast<WPARAM>(end), end);
         replaceSelectionWithStaged();
+        keepLogViewWithinLimit();
         text += length;
     } while (*text != '\0');
 }

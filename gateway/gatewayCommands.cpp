@@ -42,9 +42,9 @@ void sendTypedCommand()
     if (written != count) {
         trace("write timeout (%d)\n", written);
     }
-    appendToLogView(app.commandBuffer);
+    echoCommand(app.commandBuffer);
     if (readGatewayResponse("Read command response\n") > 0) {
-        appendToLogView(app.receiveBuffer);
+        showGatewayText(false);
     }
     trace("Start timer\n");
     armPollTimer();
@@ -62,16 +62,16 @@ void toggleGatewayDebug()
         paintNow();
         trace("Send debug ON command\n");
         sendGatewayCommand("10;rfdebug=on;\n", 15);
-        appendToLogView("10;rfdebug=on;\n");
+        echoCommand("10;rfdebug=on;\n");
     } else {
         swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
         paintNow();
         trace("Send debug OFF command\n");
         sendGatewayCommand("10;rfdebug=off;\n", 16);
-        appendToLogView("10;rfdebug=off;\n");
+        echoCommand("10;rfdebug=off;\n");
     }
     if (readGatewayResponse("Read debug command response\n") > 0) {
-        appendToLogView(app.receiveBuffer);
+        showGatewayText(false);
     }
     trace("Logging...\n");
 }

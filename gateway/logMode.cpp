@@ -1,5 +1,10 @@
 // Log mode: start with gateway detection, polling into the log view, stop.
 //
+// A port that goes away (the board unplugged, its USB port reset) is told from a silent one
+// by the port's status: the poll then releases it, says so in the log and tries to open the
+// same port again on every tick until it is back. The gateway restarts when its port opens,
+// so its banner simply arrives as data then.
+//
 // Reads never wait, and one read returns at most what the driver holds (about 4 KB), so each
 // read here takes everything that has arrived: it reads until the port has nothing more or the
 // receive buffer is full. At 57600 baud a second brings about 5.8 KB, and a single read a
@@ -10,9 +15,13 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "app/appState.h"
 #include "app/trace.h"
 #include "app/ui.h"
+#include "fileLogging.h"
+#include "logFile.h"
 #include "resource.h"
 #include "serial/serial.h"
 
@@ -22,6 +31,9 @@ constexpr UINT_PTR kPollTimer = 1;
 constexpr UINT kPollPeriodMs = 1000;
 constexpr DWORD kLogBaudRate = 57600;
 constexpr int kBannerReads = 5;
+
+// Whether the text log mode last put into the view ended in the middle of a line.
+bool viewMidLine = false;
 
 // Reads everything that has arrived into receiveBuffer, NUL bytes taken out; returns its length.
 int readAvailable()
@@ -43,6 +55,62 @@ void releaseConnection()
 {
     delete app.connection;
     app.connection = nullptr;
+}
+
+void openedForLogging(Serial* connection)
+{
+    app.connection = connection;
+    // A driver queue as large as the receive buffer holds a whole poll period and more.
+    app.connection->requestInputQueue(sizeof app.receiveBuffer);
+}
+
+// "-- COM5 lost 2026-12-08 15:42:31 --", on a line of its own in the view and in the log file.
+void notePortEvent(const char* event)
+{
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    char when[24];
+    formatTime(time, when);
+    char note[128];
+    wsprintfA(note, "-- %s %s %s --", app.portName, event, when);
+    trace("%s\n", note);
+    if (strcmp(event, "lost") == 0) {
+        logPortLost(note);
+    } else {
+        logLine(note);
+    }
+    if (viewMidLine) {
+        appendToLogEnd("\r\n");
+    }
+    appendToLogEnd(note);
+    appendToLogEnd("\r\n");
+    viewMidLine = false;
+}
+
+void markPortLost()
+{
+    releaseConnection();
+    app.portLost = 1;
+    setGatewayCommandsEnabled(false);
+    notePortEvent("lost");
+    char status[128];
+    wsprintfA(status, "%s lost: waiting for it to come back...", app.portName);
+    setStatusLine(status);
+}
+
+// One attempt a tick; a failed attempt holds nothing open.
+void reopenLostPort()
+{
+    Serial* attempt = new Serial(app.devicePath, kLogBaudRate);
+    if (app.portStatus != PORT_STATUS_OPEN) {
+        delete attempt;
+        return;
+    }
+    openedForLogging(attempt);
+    app.portLost = 0;
+    notePortEvent("back");
+    setGatewayCommandsEnabled(true);
+    setStatusLine("Logging...");
 }
 
 // "\\.\" and the port name; false when the name does not fit (it then names no port here).
@@ -151,6 +219,7 @@ void startLogMode()
     trace("------------------------------\n");
 
     releaseConnection();
+    app.portLost = 0;
     if (buildDevicePath()) {
         app.connection = new Serial(app.devicePath, kLogBaudRate);
     } else {
@@ -161,8 +230,7 @@ void startLogMode()
         failOpen();
         return;
     }
-    // A driver queue as large as the receive buffer holds a whole poll period and more.
-    app.connection->requestInputQueue(sizeof app.receiveBuffer);
+    openedForLogging(app.connection);
 
     // The gateway announces itself within two seconds of the port opening.
     Sleep(1000);
@@ -176,13 +244,13 @@ void startLogMode()
         failNoGateway();
         return;
     }
-    appendToLogView(app.receiveBuffer);
+    showGatewayText(false);
 
     trace("Send version command\n");
     sendGatewayCommand("10;version;\n", 12);
-    appendToLogView("10;version;\n");
+    echoCommand("10;version;\n");
     if (readGatewayResponse("Read version command response\n") > 0) {
-        appendToLogView(app.receiveBuffer);
+        showGatewayText(false);
     }
     Sleep(400);
     trace("Starting timer\n");
@@ -198,6 +266,7 @@ void stopLogMode()
     stopPollTimer();
     trace("Close port\n");
     releaseConnection();
+    app.portLost = 0;
     setGatewayCommandsEnabled(false);
     if (app.fileChosen == 1) {
         setUploadEnabled(true);
@@ -207,11 +276,42 @@ void stopLogMode()
 
 void pollGateway()
 {
+    if (app.loggingOn == 1 && app.portLost) {
+        reopenLostPort();
+        return;
+    }
     // A tick already queued when log mode stopped finds no connection and does nothing.
     if (app.loggingOn != 1 || app.connection == nullptr) {
         return;
     }
+    // What arrived before the device went away is shown first.
     if (readAvailable() > 0) {
-        appendToLogEnd(app.receiveBuffer);
+        showGatewayText(true);
     }
+    if (app.connection->lost()) {
+        markPortLost();
+    }
+}
+
+void showGatewayText(bool atEnd)
+{
+    size_t length = strlen(app.receiveBuffer);
+    logReceived(app.receiveBuffer, length);
+    if (atEnd) {
+        appendToLogEnd(app.receiveBuffer);
+    } else {
+        appendToLogView(app.receiveBuffer);
+    }
+    viewMidLine = length > 0 && app.receiveBuffer[length - 1] != '\n';
+}
+
+void echoCommand(const char* command)
+{
+    appendToLogView(command);
+    std::string line(command);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        line.pop_back();
+    }
+    logLine(line.c_str());
+    viewMidLine = false;
 }

@@ -28,6 +28,11 @@
 #define IDC_GATEWAY_DEBUG_OFF_LABEL 1064
 #define IDC_COMMAND_FIELD          1065
 
+// Commands the program adds to the window's system menu. System commands keep their low four
+// bits free (the system uses them) and stay below the system's own (0xF000 and up).
+#define IDM_SAVE_LOG_AS            0x0010
+#define IDM_LOG_TO_FILE            0x0020
+
 // The restore handler gives the focus to this identifier, which no control has,
 // so that restoring the window leaves no control focused.
 #define IDC_NO_CONTROL             1000

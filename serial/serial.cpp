@@ -94,6 +94,7 @@ int Serial::read(char* buffer, int capacity, bool terminate)
     DWORD wanted = static_cast<DWORD>(terminate ? capacity - 1 : capacity);
     DWORD count = 0;
     if (!ReadFile(handle, buffer, wanted, &count, nullptr)) {
+        readFailed = true;
         return 0;
     }
     if (terminate) {
@@ -112,6 +113,13 @@ int Serial::write(const char* buffer, int count)
 int Serial::writeText(const char* text)
 {
     return write(text, static_cast<int>(strlen(text)));
+}
+
+bool Serial::lost()
+{
+    DWORD errors = 0;
+    COMSTAT status;
+    return readFailed || !ClearCommError(handle, &errors, &status);
 }
 
 void Serial::requestInputQueue(DWORD bytes)

@@ -22,6 +22,10 @@ public:
     int write(const char* buffer, int count);
     int writeText(const char* text);
 
+    // True once the device is gone (unplugged, or its driver reset): a read failed, or the
+    // port no longer reports its status. Silence is not loss.
+    bool lost();
+
     // Asks the driver for an input queue of this size; a driver that refuses keeps its own.
     void requestInputQueue(DWORD bytes);
 
@@ -29,6 +33,7 @@ private:
     void close();
 
     HANDLE handle;
+    bool readFailed = false;
 };
 
 // Port status codes left by a construction.

@@ -529,23 +529,36 @@ void LoaderApp::dismiss(HWND box)
 
 ::testing::AssertionResult LoaderApp::chooseFile(const std::string& path)
 {
-    return answerFileDialog(&path);
+    click(IDC_SELECT_FILE_BUTTON);
+    return answerFileDialog(kFileDialogCaption, &path);
 }
 
 ::testing::AssertionResult LoaderApp::cancelFileChoice()
 {
-    return answerFileDialog(nullptr);
+    click(IDC_SELECT_FILE_BUTTON);
+    return answerFileDialog(kFileDialogCaption, nullptr);
 }
 
-::testing::AssertionResult LoaderApp::answerFileDialog(const std::string* path)
+void LoaderApp::systemCommand(UINT command)
 {
-    click(IDC_SELECT_FILE_BUTTON);
+    PostMessageA(main, WM_SYSCOMMAND, command, 0);
+}
+
+::testing::AssertionResult LoaderApp::chooseSaveFile(UINT command, const std::string& caption,
+                                                     const std::string* path)
+{
+    systemCommand(command);
+    return answerFileDialog(caption.c_str(), path);
+}
+
+::testing::AssertionResult LoaderApp::answerFileDialog(const char* caption, const std::string* path)
+{
     MessageBoxInfo dialog = waitForMessageBox(kDialogTimeoutMs, true);
     if (dialog.window == nullptr) {
-        return ::testing::AssertionFailure() << "no open-file dialog within " << kDialogTimeoutMs
+        return ::testing::AssertionFailure() << "no file dialog within " << kDialogTimeoutMs
                                              << " ms";
     }
-    if (dialog.caption != kFileDialogCaption) {
+    if (dialog.caption != caption) {
         return ::testing::AssertionFailure() << "a box \"" << dialog.caption << "\" ("
                                              << dialog.text << ") came instead of the dialog";
     }

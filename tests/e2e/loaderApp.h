@@ -74,6 +74,12 @@ public:
     // and presses Open, or presses Cancel; returns once the program has taken the outcome.
     ::testing::AssertionResult chooseFile(const std::string& path);
     ::testing::AssertionResult cancelFileChoice();
+    // A command of the window's system menu, as the menu sends it.
+    void systemCommand(UINT command);
+    // A system-menu command that opens a save dialog titled caption: types path into it and
+    // presses Save (Cancel when path is null); returns once the program has taken the outcome.
+    ::testing::AssertionResult chooseSaveFile(UINT command, const std::string& caption,
+                                              const std::string* path);
 
     // The control's pixels as the screen shows them (32-bit rows, top row first). Read from
     // the screen, not asked of the program, so it also works while the program is busy.
@@ -94,8 +100,8 @@ private:
     bool findMainWindow();
     ::testing::AssertionResult waitForMainWindow(DWORD timeoutMs);
     ::testing::AssertionResult waitForMarker(DWORD started, DWORD timeoutMs);
-    // Opens the file dialog and answers it: with a path, Open; with null, Cancel.
-    ::testing::AssertionResult answerFileDialog(const std::string* path);
+    // Answers the file dialog that is opening: with a path, Open or Save; with null, Cancel.
+    ::testing::AssertionResult answerFileDialog(const char* caption, const std::string* path);
 
     std::string folder;
     PROCESS_INFORMATION process = {};

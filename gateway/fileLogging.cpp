@@ -1,0 +1,174 @@
+// Keeping the log. The file is opened for appending, so choosing an existing log file adds to
+// it. A write that fails closes the file at once and says so in the log view; the box comes
+// from a posted message, after the poll that found the failure has finished.
+#include "fileLogging.h"
+
+#include <commdlg.h>
+
+#include <string.h>
+
+#include "app/appState.h"
+#include "app/trace.h"
+#include "app/ui.h"
+#include "logFile.h"
+#include "resource.h"
+
+namespace {
+
+LogFile logFile;
+std::string failedPath;   // the file whose write failed, until its box was shown
+std::string failedReason;
+
+SYSTEMTIME localTime()
+{
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    return time;
+}
+
+void tickLogToFile(bool on)
+{
+    CheckMenuItem(GetSystemMenu(app.mainWindow, FALSE), IDM_LOG_TO_FILE,
+                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// Asks for a file to write with the save dialog; false when the user cancelled.
+bool askFileName(const char* title, DWORD extraFlags, char* path, DWORD size)
+{
+    OPENFILENAMEA dialog;
+    memset(&dialog, 0, sizeof dialog);
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = app.mainWindow;
+    dialog.lpstrFilter = "Log Files (*.log, *.txt)\0*.log;*.txt\0All Files\0*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = size;
+    dialog.lpstrTitle = title;
+    dialog.lpstrDefExt = "log";
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | extraFlags;
+    if (!GetSaveFileNameA(&dialog)) {
+        return false;
+    }
+    path[size - 1] = '\0';
+    return true;
+}
+
+void showFileError(const char* what, const char* path, DWORD error)
+{
+    std::string text = std::string(what) + "\n" + path + "\n(" + describeFileError(error) + ").";
+    MessageBoxA(app.mainWindow, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+}
+
+void stopAfterWriteError()
+{
+    failedPath = logFile.path();
+    failedReason = describeFileError(logFile.lastError());
+    trace("Log file write failed: %s\n", failedReason.c_str());
+    logFile.close();
+    tickLogToFile(false);
+    appendToLogEnd(("-- Log file stopped: " + failedReason + " --\r\n").c_str());
+    PostMessageA(app.mainWindow, kLogFileFailedMessage, 0, 0);
+}
+
+} // namespace
+
+void addLogFileCommands(HWND window)
+{
+    HMENU menu = GetSystemMenu(window, FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_SAVE_LOG_AS, "Save log as...");
+    AppendMenuA(menu, MF_STRING, IDM_LOG_TO_FILE, "Log to file...");
+}
+
+void saveLogAs()
+{
+    char path[MAX_PATH] = "gateway-log.txt";
+    if (!askFileName("Save log as", OFN_OVERWRITEPROMPT, path, sizeof path)) {
+        return;
+    }
+    HWND view = GetDlgItem(app.mainWindow, IDC_LOG_VIEW);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(view)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size()))));
+
+    DWORD error = 0;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+    } else {
+        DWORD written = 0;
+        if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+            error = GetLastError();
+        } else if (written != text.size()) {
+            error = ERROR_DISK_FULL;
+        }
+        CloseHandle(file);
+    }
+    bool saved = error == 0;
+    trace("Save log as %s: %s\n", path, saved ? "saved" : "failed");
+    if (!saved) {
+        showFileError("Could not save the log to", path, error);
+    }
+}
+
+void toggleLogToFile()
+{
+    if (logFile.isOpen()) {
+        trace("Log to file off: %s\n", logFile.path().c_str());
+        logFile.close();
+        tickLogToFile(false);
+        return;
+    }
+    char path[MAX_PATH] = "gateway.log";
+    if (!askFileName("Log to file", 0, path, sizeof path)) {
+        return;
+    }
+    if (!logFile.open(path)) {
+        showFileError("Could not open the log file", path, logFile.lastError());
+        return;
+    }
+    trace("Log to file on: %s\n", path);
+    tickLogToFile(true);
+}
+
+void logReceived(const char* text, size_t count)
+{
+    if (logFile.isOpen() && !logFile.write(text, count, localTime())) {
+        stopAfterWriteError();
+    }
+}
+
+void logLine(const char* text)
+{
+    if (logFile.isOpen() && !logFile.writeLine(text, localTime())) {
+        stopAfterWriteError();
+    }
+}
+
+void logPortLost(const char* note)
+{
+    SYSTEMTIME time = localTime();
+    if (logFile.isOpen() && !(logFile.endPartialLine(time) && logFile.writeLine(note, time))) {
+        stopAfterWriteError();
+    }
+}
+
+std::string logFilePath()
+{
+    return logFile.isOpen() ? logFile.path() : std::string();
+}
+
+void closeLogFile()
+{
+    logFile.close();
+}
+
+void reportLogFileError()
+{
+    if (failedPath.empty()) {
+        return;
+    }
+    std::string text = "Could not write to the log file\n" + failedPath + "\n(" + failedReason +
+                       ").\n\nLogging to the file has stopped; log mode goes on.";
+    failedPath.clear();
+    MessageBoxA(app.mainWindow, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+}

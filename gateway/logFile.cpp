@@ -1,0 +1,158 @@
+// The log file. The file is opened for appending only, shared for reading (so it can be
+// watched while it grows) but not for deleting or writing.
+#include "logFile.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+
+} // namespace
+
+void formatTimestamp(const SYSTEMTIME& time, char* text)
+{
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", time.wYear, time.wMonth, time.wDay,
+              time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+}
+
+void formatTime(const SYSTEMTIME& time, char* text)
+{
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay,
+              time.wHour, time.wMinute, time.wSecond);
+}
+
+std::string describeFileError(DWORD error)
+{
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "the disk is full";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NOT_READY:
+        return "the file or its drive is no longer there";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return "access was denied";
+    default: {
+        char text[40];
+        wsprintfA(text, "system error %lu", error);
+        return text;
+    }
+    }
+}
+
+LogFile::~LogFile()
+{
+    close();
+}
+
+bool LogFile::open(const char* path)
+{
+    close();
+    handle = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return false;
+    }
+    filePath = path;
+    partial.clear();
+    error = 0;
+    return true;
+}
+
+void LogFile::close()
+{
+    if (!isOpen()) {
+        return;
+    }
+    if (!partial.empty()) {
+        SYSTEMTIME time;
+        GetLocalTime(&time);
+        endPartialLine(time);
+    }
+    CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+}
+
+void LogFile::stampLine(const char* text, size_t count, const SYSTEMTIME& time)
+{
+    char stamp[32];
+    formatTimestamp(time, stamp);
+    staged += stamp;
+    staged += ' ';
+    staged.append(partial);
+    partial.clear();
+    staged.append(text, count);
+}
+
+bool LogFile::write(const char* text, size_t count, const SYSTEMTIME& time)
+{
+    if (!isOpen()) {
+        return false;
+    }
+    staged.clear();
+    const char* end = text + count;
+    while (text < end) {
+        const char* lineFeed = static_cast<const char*>(memchr(text, '\n', end - text));
+        if (lineFeed == nullptr) {
+            partial.append(text, end - text);
+            break;
+        }
+        stampLine(text, lineFeed + 1 - text, time);
+        text = lineFeed + 1;
+    }
+    if (partial.size() > kLongestLine) {
+        stampLine(kLineEnd, 2, time);
+    }
+    return flushStaged();
+}
+
+bool LogFile::writeLine(const char* text, const SYSTEMTIME& time)
+{
+    if (!isOpen()) {
+        return false;
+    }
+    // The line is kept apart from a received line still in the making.
+    std::string held;
+    held.swap(partial);
+    staged.clear();
+    stampLine(text, strlen(text), time);
+    staged += kLineEnd;
+    partial.swap(held);
+    return flushStaged();
+}
+
+bool LogFile::endPartialLine(const SYSTEMTIME& time)
+{
+    if (!isOpen() || partial.empty()) {
+        return isOpen();
+    }
+    staged.clear();
+    stampLine(kLineEnd, 2, time);
+    return flushStaged();
+}
+
+bool LogFile::flushStaged()
+{
+    if (staged.empty()) {
+        return true;
+    }
+    DWORD written = 0;
+    BOOL ok = WriteFile(handle, staged.data(), static_cast<DWORD>(staged.size()), &written, nullptr);
+    if (!ok || written != staged.size()) {
+        error = ok ? ERROR_DISK_FULL : GetLastError();
+        return false;
+    }
+    // A file deleted while open takes writes without complaint; its last link gone says so.
+    BY_HANDLE_FILE_INFORMATION information;
+    if (GetFileInformationByHandle(handle, &information) && information.nNumberOfLinks == 0) {
+        error = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    return true;
+}

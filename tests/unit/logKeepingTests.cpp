@@ -1,0 +1,132 @@
+// The log file's lines and times, and the log view's limit (against the real main window).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "appState.h"
+#include "gateway/logFile.h"
+#include "logViewLimit.h"
+#include "resource.h"
+#include "startup.h"
+#include "testWindow.h"
+#include "ui.h"
+
+namespace {
+
+SYSTEMTIME at(WORD second, WORD millisecond)
+{
+    SYSTEMTIME time = {};
+    time.wYear = 2026;
+    time.wMonth = 12;
+    time.wDay = 8;
+    time.wHour = 9;
+    time.wMinute = 5;
+    time.wSecond = second;
+    time.wMilliseconds = millisecond;
+    return time;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class LogFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[MAX_PATH];
+        GetTempPathA(sizeof folder, folder);
+        path = std::string(folder) + "vexlor-log-" + std::to_string(GetCurrentProcessId()) + ".log";
+        DeleteFileA(path.c_str());
+        ASSERT_TRUE(log.open(path.c_str()));
+    }
+
+    void TearDown() override
+    {
+        log.close();
+        DeleteFileA(path.c_str());
+    }
+
+    std::string path;
+    LogFile log;
+};
+
+// A line carries the time of the poll that completed it, so a line of the program's own
+// never splits one the gateway was sending, and the times never go back.
+TEST_F(LogFileTest, WholeLinesCarryTheTimeThatCompletedThem)
+{
+    ASSERT_TRUE(log.write("20;01;a;\r\n20;02;b", 17, at(1, 0)));
+    ASSERT_TRUE(log.writeLine("10;version;", at(1, 500)));
+    ASSERT_TRUE(log.write(";\r\n\r\n", 5, at(2, 7)));
+    ASSERT_TRUE(log.write("20;03;cut", 9, at(3, 0)));
+    ASSERT_TRUE(log.endPartialLine(at(3, 1))); // the port went away mid-line
+    ASSERT_TRUE(log.writeLine("-- COM3 lost --", at(3, 1)));
+    EXPECT_EQ(readFile(path), "2026-12-08 09:05:01.000 20;01;a;\r\n"
+                              "2026-12-08 09:05:01.500 10;version;\r\n"
+                              "2026-12-08 09:05:02.007 20;02;b;\r\n"
+                              "2026-12-08 09:05:02.007 \r\n"
+                              "2026-12-08 09:05:03.001 20;03;cut\r\n"
+                              "2026-12-08 09:05:03.001 -- COM3 lost --\r\n");
+}
+
+TEST_F(LogFileTest, ClosingWritesTheUnfinishedLineAndReopeningAppends)
+{
+    ASSERT_TRUE(log.write("first\r\nunfinished", 17, at(1, 0)));
+    log.close();
+    ASSERT_TRUE(log.open(path.c_str()));
+    ASSERT_TRUE(log.write("again\n", 6, at(2, 0)));
+    log.close();
+    std::string text = readFile(path);
+    EXPECT_EQ(text.find("2026-12-08 09:05:01.000 first\r\n"), 0u) << text;
+    EXPECT_NE(text.find(" unfinished\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 30), "2026-12-08 09:05:02.000 again\n");
+}
+
+TEST_F(LogFileTest, AnEndlessLineIsWrittenInPieces)
+{
+    std::string noLineFeed(LogFile::kLongestLine + 10, 'x');
+    ASSERT_TRUE(log.write(noLineFeed.data(), noLineFeed.size(), at(1, 0)));
+    EXPECT_EQ(readFile(path), "2026-12-08 09:05:01.000 " + noLineFeed + "\r\n");
+}
+
+TEST(LogViewLimit, CutsWholeOldLinesDownToWhatIsKept)
+{
+    std::string text = "aaaa\nbbbb\ncccc\ndddd\n";
+    EXPECT_EQ(logViewCutPoint(text.data(), text.size(), 20, 10), 0u) << "within the limit";
+    EXPECT_EQ(logViewCutPoint(text.data(), text.size(), 19, 10), 10u) << "at a line start";
+    EXPECT_EQ(logViewCutPoint(text.data(), text.size(), 19, 12), 10u);
+    EXPECT_EQ(logViewCutPoint(text.data(), text.size(), 19, 9), 15u) << "whole lines only";
+    std::string oneLine(30, 'z');
+    EXPECT_EQ(logViewCutPoint(oneLine.data(), oneLine.size(), 19, 10), 20u) << "a line longer than kept";
+}
+
+using LogViewTest = MainWindowTest;
+
+TEST_F(LogViewTest, PastItsLimitTheViewDropsItsOldestLinesAndSaysSo)
+{
+    prepareControls(); // raises the edit control's own limit as start-up does
+    std::string lines;
+    for (int i = 0; lines.size() < kLogViewLimit + 100000; ++i) {
+        lines += "line " + std::to_string(i) + "\r\n";
+    }
+    appendToLogEnd(lines.c_str());
+    std::string shown = text(IDC_LOG_VIEW);
+    EXPECT_LE(shown.size(), kLogViewLimit);
+    std::string notice = "-- Earlier lines were removed from this view --\r\n";
+    ASSERT_EQ(shown.compare(0, notice.size(), notice), 0) << shown.substr(0, 100);
+    std::string rest = shown.substr(notice.size());
+    EXPECT_EQ(rest.compare(0, 5, "line "), 0) << "whole lines: " << rest.substr(0, 20);
+    EXPECT_EQ(lines.compare(lines.size() - rest.size(), rest.size(), rest), 0)
+        << "the newest text is kept as it came";
+
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "");
+    EXPECT_EQ(text(IDC_LOG_VIEW), "");
+}
+
+} // namespace
