@@ -7,7 +7,7 @@
 
 #include <string>
 
-constexpr size_t kLogViewLimit = 512 * 1024;
+constexpr size_t kLogViewLimit = 256 * 1024;
 constexpr size_t kLogViewKept = kLogViewLimit / 2;
 
 // Where the oldest lines to remove end: the start of the first whole line from which at most

@@ -1,19 +1,35 @@
-// The cost of one poll's worth of text (1 KB) appended to the end of the log view, when the
-// view already holds 10 MB, next to the same append into an empty view, in one run.
+// What a long log session costs: one poll at line rate (a real read from a pseudo-terminal,
+// the log file and the view) in an empty view and after 5 MB received, next to the same poll
+// after 100 MB received; the program's private bytes after 5 MB and after 100 MB; and, for the
+// choice of the view's limit, an append by the size of the text the view holds.
+//
+// The 100 MB go through the path every poll's text takes (log file, then view), in pieces of
+// 64 KB made as they are needed: about five minutes, nearly all of it in the edit control. The
+// three kinds of poll are measured in turn in each round, the view being put back each time to
+// what it held at that point.
+#include "serialPeer.h" // brings winsock2.h, which must come before windows.h
+
 #include <windows.h>
+#include <psapi.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
 
+#include "gateway/fileLogging.h"
+#include "gateway/logMode.h"
+#include "logViewLimit.h"
 #include "resource.h"
+#include "serial/serial.h"
 #include "timing.h"
 #include "ui.h"
 
 namespace {
 
-constexpr int kRounds = 21;
+constexpr int kRounds = 15;
+constexpr size_t kLineRatePoll = 5760; // one second at 57600 baud
 
 // Lines as a gateway sends them, 48 bytes each.
 std::string gatewayLines(size_t bytes)
@@ -28,59 +44,139 @@ std::string gatewayLines(size_t bytes)
     return text;
 }
 
-// Median time of one 1 KB append to the end of the view. With fromEmpty the view is emptied
-// before each round; otherwise it keeps growing by the appended rounds, a small share of 10 MB.
-double appendCost(const std::string& poll, bool fromEmpty)
+double privateMegabytes()
 {
-    std::vector<double> times;
-    for (int round = 0; round < kRounds; ++round) {
-        if (fromEmpty) {
-            SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "");
-        }
-        double start = now();
-        appendToLogEnd(poll.c_str());
-        times.push_back(now() - start);
-    }
-    return median(times);
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    // Wine leaves PrivateUsage at 0 and reports the same figure as the page-file usage.
+    SIZE_T bytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+    return bytes / 1048576.0;
 }
 
-// The parts of one append, timed alone on the view as it stands.
-void printParts(const std::string& poll)
+// Gateway lines through the path a poll's text takes, in pieces of 64 KB.
+void receive(size_t bytes)
+{
+    std::string piece = gatewayLines(65536);
+    for (size_t done = 0; done < bytes; done += piece.size()) {
+        memcpy(app.receiveBuffer, piece.data(), piece.size());
+        app.receiveBuffer[piece.size()] = '\0';
+        showGatewayText(true);
+    }
+}
+
+std::string viewText()
 {
     HWND view = GetDlgItem(app.mainWindow, IDC_LOG_VIEW);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(view)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// One poll that finds one second at line rate waiting on the port, in a view holding held.
+double timedPoll(SerialPeer& peer, const std::string& poll, const std::string& held)
+{
+    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, held.c_str());
+    peer.send("COM3", poll);
+    Sleep(30);
     double start = now();
-    LRESULT length = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
-    double lengthTime = now() - start;
-    start = now();
-    SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(length), length);
-    double selectTime = now() - start;
-    start = now();
-    SendMessageA(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(poll.c_str()));
-    double replaceTime = now() - start;
-    printf("  parts of one append at 10 MB: length %.3f ms, select the end %.3f ms, insert %.3f ms\n", lengthTime * 1000,
-           selectTime * 1000, replaceTime * 1000);
+    pollGateway();
+    return now() - start;
+}
+
+// Append times by the size the view holds, the figures behind the view's limit.
+void printAppendBySize(const std::string& poll)
+{
+    const size_t sizes[] = {0, 64, 128, 256, 384, 512, 1024};
+    std::vector<std::string> held;
+    for (size_t kilobytes : sizes) {
+        held.push_back(gatewayLines(kilobytes * 1024));
+    }
+    std::vector<std::vector<double>> times(held.size());
+    for (int round = 0; round < 7; ++round) {
+        for (size_t i = 0; i < held.size(); ++i) {
+            SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, held[i].c_str());
+            double start = now();
+            appendToLogEnd(poll.c_str());
+            times[i].push_back(now() - start);
+        }
+    }
+    printf("one line-rate append (%u bytes) by what the view holds:",
+           static_cast<unsigned>(poll.size()));
+    for (size_t i = 0; i < held.size(); ++i) {
+        printf(" %u KB %.1f ms;", static_cast<unsigned>(sizes[i]), median(times[i]) * 1000);
+    }
+    printf("\n");
 }
 
 } // namespace
 
 int main()
 {
+    SerialPeer peer;
+    peer.unmap("COM1");
+    peer.mapPty("COM3");
     if (!createBenchmarkWindow()) {
         return 1;
     }
     prepareControls();
     ShowWindow(app.mainWindow, SW_SHOW);
-    std::string poll = gatewayLines(1024);
-    std::string full = gatewayLines(10 * 1024 * 1024);
+    std::string poll = gatewayLines(kLineRatePoll);
+    printAppendBySize(poll);
 
-    double empty = appendCost(poll, true);
-    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, full.c_str());
-    double loaded = appendCost(poll, false);
-    printParts(poll);
-    LRESULT length = SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, WM_GETTEXTLENGTH, 0, 0);
-    printf("append 1 KB to the log view: empty %.3f ms; holding 10 MB %.3f ms; ratio %.2f "
-           "(goal <= 2); view length afterwards %ld\n",
-           empty * 1000, loaded * 1000, loaded / empty, static_cast<long>(length));
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::string logPath = std::string(folder) + "vexlor-log-growth.log";
+    DeleteFileA(logPath.c_str());
+    lstrcpyA(app.portName, "COM3");
+    app.connection = new Serial("\\\\.\\COM3", 57600);
+    app.loggingOn = 1;
+    if (app.portStatus != PORT_STATUS_OPEN || !startLogFile(logPath.c_str())) {
+        printf("the port or the log file did not open\n");
+        return 1;
+    }
+
+    double start = now();
+    receive(5 * 1048576);
+    double at5 = privateMegabytes();
+    std::string viewAt5 = viewText();
+    receive(95 * 1048576);
+    double feedSeconds = now() - start;
+    double at100 = privateMegabytes();
+    std::string viewAt100 = viewText();
+
+    std::vector<double> emptyTimes;
+    std::vector<double> times5;
+    std::vector<double> times100;
+    for (int round = 0; round < kRounds; ++round) {
+        emptyTimes.push_back(timedPoll(peer, poll, std::string()));
+        times5.push_back(timedPoll(peer, poll, viewAt5));
+        times100.push_back(timedPoll(peer, poll, viewAt100));
+    }
+    double empty = median(emptyTimes);
+    double after5 = median(times5);
+    double loaded = median(times100);
+
+    // A poll that takes the view past its limit also removes the oldest lines.
+    std::string untilFull = gatewayLines(kLogViewLimit);
+    std::vector<double> trims;
+    for (int round = 0; round < 5; ++round) {
+        trims.push_back(timedPoll(peer, poll, untilFull));
+    }
+    printf("poll at line rate (read, log file, view): empty view %.1f ms, after 5 MB received "
+           "%.1f ms, after 100 MB %.1f ms; ratio 100 MB / empty %.2f (goal <= 1.2), 100 MB / 5 MB "
+           "%.2f\n",
+           empty * 1000, after5 * 1000, loaded * 1000, loaded / empty, loaded / after5);
+    printf("a poll that trims the view (every %u KB, about every %u s at line rate): %.1f ms\n",
+           static_cast<unsigned>((kLogViewLimit - kLogViewKept) / 1024),
+           static_cast<unsigned>((kLogViewLimit - kLogViewKept) / kLineRatePoll),
+           median(trims) * 1000);
+    printf("private bytes: %.1f MB after 5 MB received, %.1f MB after 100 MB (%+.1f MB, goal at "
+           "most +10); the view held %u bytes after 100 MB; 100 MB took %.0f s\n",
+           at5, at100, at100 - at5, static_cast<unsigned>(viewAt100.size()), feedSeconds);
+    closeLogFile();
+    DeleteFileA(logPath.c_str());
     DestroyWindow(app.mainWindow);
     return 0;
 }

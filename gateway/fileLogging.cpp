@@ -119,15 +119,20 @@ void toggleLogToFile()
         return;
     }
     char path[MAX_PATH] = "gateway.log";
-    if (!askFileName("Log to file", 0, path, sizeof path)) {
-        return;
+    if (askFileName("Log to file", 0, path, sizeof path)) {
+        startLogFile(path);
     }
+}
+
+bool startLogFile(const char* path)
+{
     if (!logFile.open(path)) {
         showFileError("Could not open the log file", path, logFile.lastError());
-        return;
+        return false;
     }
     trace("Log to file on: %s\n", path);
     tickLogToFile(true);
+    return true;
 }
 
 void logReceived(const char* text, size_t count)

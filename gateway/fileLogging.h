@@ -14,6 +14,8 @@ void addLogFileCommands(HWND window);
 // Handlers of the two system-menu commands.
 void saveLogAs();
 void toggleLogToFile();
+// What "Log to file..." does with the chosen path; false (after a box) when it cannot be opened.
+bool startLogFile(const char* path);
 
 // What log mode writes to the file while one is open: received bytes, and lines of the
 // program's own (a command it sent, a note about the port). A port that went away leaves

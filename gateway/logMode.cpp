@@ -64,9 +64,11 @@ void openedForLogging(Serial* connection)
     app.connection->requestInputQueue(sizeof app.receiveBuffer);
 }
 
-// "-- COM5 lost 2026-12-08 15:42:31 --", on a line of its own in the view and in the log file.
-void notePortEvent(const char* event)
+// "-- COM5 lost 2026-12-08 15:42:31 --" or "... back ...", on a line of its own in the view
+// and in the log file.
+void notePortEvent(bool lost)
 {
+    const char* event = lost ? "lost" : "back";
     SYSTEMTIME time;
     GetLocalTime(&time);
     char when[24];
@@ -74,7 +76,7 @@ void notePortEvent(const char* event)
     char note[128];
     wsprintfA(note, "-- %s %s %s --", app.portName, event, when);
     trace("%s\n", note);
-    if (strcmp(event, "lost") == 0) {
+    if (lost) {
         logPortLost(note);
     } else {
         logLine(note);
@@ -92,7 +94,7 @@ void markPortLost()
     releaseConnection();
     app.portLost = 1;
     setGatewayCommandsEnabled(false);
-    notePortEvent("lost");
+    notePortEvent(true);
     char status[128];
     wsprintfA(status, "%s lost: waiting for it to come back...", app.portName);
     setStatusLine(status);
@@ -108,7 +110,7 @@ void reopenLostPort()
     }
     openedForLogging(attempt);
     app.portLost = 0;
-    notePortEvent("back");
+    notePortEvent(false);
     setGatewayCommandsEnabled(true);
     setStatusLine("Logging...");
 }

@@ -4,7 +4,8 @@
 # (a simulated Mega 2560 with its stock bootloader) on COM5 to flash and then log (see the README).
 # With no display set it runs on a private Xvfb display, works the window like a user and saves
 # a screenshot after each step (build/mingw/screenshot.png after start-up, screenshot-logging.png
-# with log mode on the simulated gateway, screenshot-flashing.png while the virtual board is
+# with log mode on the simulated gateway, screenshot-menu.png with the system menu and its log
+# file commands open, screenshot-flashing.png while the virtual board is
 # flashed, screenshot-board.png after flashing and logging it), then closes the program again. Where the kernel runs no 32-bit code it runs
 # the 64-bit build instead (build/mingw64, screenshots there too) and says so.
 set -euo pipefail
@@ -121,6 +122,14 @@ press 1054 >/dev/null # "Serial Port Logging"
 sleep 9 # the start takes about 3 s; then a reading or two arrive
 import -window "$window" "$build/screenshot-logging.png"
 echo "Screenshot with log mode running: $build/screenshot-logging.png"
+# The system menu with the log file commands: a window of its own, so the screen is taken.
+press menu >/dev/null
+sleep 1
+geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
+import -window root -crop "$geometry" +repage "$build/screenshot-menu.png"
+press endmenu >/dev/null
+echo "Screenshot of the system menu: $build/screenshot-menu.png"
 
 # The virtual board: flash the 137 KiB fixture image on COM5 (about half a minute, so the
 # window can be seen while it flashes), then log it.

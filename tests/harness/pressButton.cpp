@@ -4,6 +4,8 @@
 //   pressButton.exe text ID TEXT    puts TEXT into the control
 //   pressButton.exe pick ID INDEX   selects entry INDEX of the combo box
 //   pressButton.exe answer          closes the program's message box with OK, printing its text
+//   pressButton.exe menu            opens the window's system menu, as Alt+Space does
+//   pressButton.exe endmenu         closes an open menu again
 #include <windows.h>
 
 #include <stdio.h>
@@ -52,6 +54,11 @@ int main(int argc, char** argv)
                      reinterpret_cast<LPARAM>(argv[3]));
     } else if (strcmp(argv[1], "pick") == 0 && argc >= 4) {
         SendMessageA(GetDlgItem(main, atoi(argv[2])), CB_SETCURSEL, atoi(argv[3]), 0);
+    } else if (strcmp(argv[1], "menu") == 0) {
+        SetForegroundWindow(main);
+        PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    } else if (strcmp(argv[1], "endmenu") == 0) {
+        PostMessageA(main, WM_CANCELMODE, 0, 0);
     } else if (strcmp(argv[1], "answer") == 0) {
         HWND box = findMessageBox(main);
         if (box == nullptr) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "appState.h"
+#include "gateway/fileLogging.h"
 #include "gateway/logFile.h"
 #include "logViewLimit.h"
 #include "resource.h"
@@ -127,6 +128,24 @@ TEST_F(LogViewTest, PastItsLimitTheViewDropsItsOldestLinesAndSaysSo)
 
     SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "");
     EXPECT_EQ(text(IDC_LOG_VIEW), "");
+}
+
+TEST_F(LogViewTest, WhileLoggingToAFileItIsTickedAndRemovedLinesPointToIt)
+{
+    prepareControls();
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::string path = std::string(folder) + "vexlor-ticked.log";
+    HMENU menu = GetSystemMenu(app.mainWindow, FALSE);
+    ASSERT_TRUE(startLogFile(path.c_str()));
+    EXPECT_TRUE(GetMenuState(menu, IDM_LOG_TO_FILE, MF_BYCOMMAND) & MF_CHECKED);
+    appendToLogEnd(std::string(kLogViewLimit + 10, 'x').c_str());
+    EXPECT_EQ(text(IDC_LOG_VIEW).find(removedLinesNotice(path)), 0u);
+
+    toggleLogToFile(); // on: unticks without asking
+    EXPECT_FALSE(GetMenuState(menu, IDM_LOG_TO_FILE, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(logFilePath(), "");
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << "the file was closed";
 }
 
 } // namespace

@@ -196,4 +196,16 @@ TEST_F(UiTest, OpeningTheSystemMenuGreysMaximizeAndSize)
     }
 }
 
+TEST_F(UiTest, SystemMenuCarriesTheLogFileCommands)
+{
+    HMENU menu = GetSystemMenu(app.mainWindow, FALSE);
+    char label[64] = "";
+    GetMenuStringA(menu, IDM_SAVE_LOG_AS, label, sizeof label, MF_BYCOMMAND);
+    EXPECT_STREQ(label, "Save log as...");
+    GetMenuStringA(menu, IDM_LOG_TO_FILE, label, sizeof label, MF_BYCOMMAND);
+    EXPECT_STREQ(label, "Log to file...");
+    EXPECT_FALSE(GetMenuState(menu, IDM_LOG_TO_FILE, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "the rest stays";
+}
+
 } // namespace
