@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int kRounds = 15;
+constexpr int kRounds = 31;
 constexpr size_t kLineRatePoll = 5760; // one second at 57600 baud
 
 // Lines as a gateway sends them, 48 bytes each.
