@@ -35,8 +35,9 @@ std::string describeFileError(DWORD error)
     case ERROR_NOT_READY:
         return "the file or its drive is no longer there";
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
         return "access was denied";
+    case ERROR_SHARING_VIOLATION:
+        return "another program has the file open";
     default: {
         char text[40];
         wsprintfA(text, "system error %lu", error);
