@@ -3,6 +3,7 @@
 // the debug switch and the stop; a port that goes away and comes back; the log file.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 
 #include <fstream>
@@ -418,6 +419,8 @@ TEST_F(LogModeTest, LogFileHoldsEveryLineOnceInOrderAcrossAPortLoss)
             notes += text.substr(0, 14) + "|";
         }
     }
+    printf("%d lines streamed, %d reached the port, %d in the log file\n", peer.streamed(kPort),
+           peer.delivered(kPort), lines);
     EXPECT_EQ(lines, peer.delivered(kPort)) << "every line that reached the port, once";
     EXPECT_LT(lines, peer.streamed(kPort)) << "some lines went nowhere while the port was gone";
     EXPECT_NE(notes.find("10;version;|"), std::string::npos) << notes;
