@@ -139,7 +139,11 @@ TEST_F(LogViewTest, WhileLoggingToAFileItIsTickedAndRemovedLinesPointToIt)
     HMENU menu = GetSystemMenu(app.mainWindow, FALSE);
     ASSERT_TRUE(startLogFile(path.c_str()));
     EXPECT_TRUE(GetMenuState(menu, IDM_LOG_TO_FILE, MF_BYCOMMAND) & MF_CHECKED);
-    appendToLogEnd(std::string(kLogViewLimit + 10, 'x').c_str());
+    std::string lines;
+    while (lines.size() <= kLogViewLimit) {
+        lines += std::string(98, 'x') + "\r\n";
+    }
+    appendToLogEnd(lines.c_str());
     EXPECT_EQ(text(IDC_LOG_VIEW).find(removedLinesNotice(path)), 0u);
 
     toggleLogToFile(); // on: unticks without asking

@@ -1,0 +1,662 @@
+// A random user against the real program. It plays a seeded session of actions (buttons, keys,
+// typing, the file dialogs, port choices, a gateway that talks, vanishes and comes back, a
+// programmer that succeeds, fails, is missing or hangs, restarts) and after every action checks
+// a model of what the window must show: the program answers, the buttons and labels fit the
+// state the actions led to, every box and status text is one documented for it, and every byte
+// the gateway sent while logging reached the view (and the log file) once and in order.
+//   robot.exe --actions N --seed S        exit code 0 when no check failed
+#include "serialPeer.h" // brings winsock2.h, which must come before windows.h
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "loaderApp.h"
+#include "programmerStandIn.h"
+#include "resource.h"
+
+namespace {
+
+enum class Logging { Off, Running, Lost };
+
+// The ports of the session: a gateway on COM3, a silent device on COM4, a port in use on COM5,
+// one that refuses the time-outs on COM6, and a gateway that can be unplugged on COM7.
+const char kUnpluggable[] = "COM7";
+
+const std::set<std::string> kStartBoxes = {
+    "Vexlor Gateway not detected\non the selected serial port",
+    "ERROR: Serial port could not be opened",
+    "ERROR: Serial port access denied by the system (already in use?)",
+    "ERROR: Could not set com port time-outs",
+};
+
+std::string lostStatus(const std::string& port)
+{
+    return port + " lost: waiting for it to come back...";
+}
+
+class Robot {
+public:
+    Robot(unsigned seed) : random(seed) {}
+
+    // Plays count actions; returns the number played before the first failed check.
+    int play(int count);
+    const std::string& failure() const { return problem; }
+    size_t statesVisited() const { return states.size(); }
+
+private:
+    struct Action {
+        const char* name;
+        int weight;
+        void (Robot::*run)();
+    };
+
+    // The environment.
+    void setUpPorts();
+    void actAsGateway(const std::string& port);
+    bool startProgram();
+    void restart();
+
+    // The actions.
+    void typePath();
+    void typeCommand();
+    void pressEnterOrEsc();
+    void pickPort();
+    void scan();
+    void chooseFile();
+    void upload();
+    void toggleLogging();
+    void clearLog();
+    void toggleDebug();
+    void sendCommand();
+    void toggleDebugScreen();
+    void gatewaySends();
+    void unplug();
+    void plugBackIn();
+    void toggleLogFile();
+    void saveLog();
+
+    // The model and its checks.
+    void fail(const std::string& what);
+    std::string randomText(size_t longest);
+    int below(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
+    // Waits for a box of the main window, checks it is one of texts, and closes it.
+    void expectBox(const std::set<std::string>& texts, DWORD timeoutMs);
+    void checkWindow();
+    void checkReceived();
+    void checkLogFile();
+    void noteState();
+
+    std::mt19937 random;
+    SerialPeer peer;
+    std::unique_ptr<LoaderApp> app;
+    std::string problem;
+    std::set<std::string> states;
+
+    // What the window must show.
+    bool fileChosen = false;
+    Logging logging = Logging::Off;
+    std::string loggingPort;
+    bool gatewayDebug = false;
+    bool fileLogging = false;
+    bool unplugged = false;
+    std::vector<std::string> unseen;     // lines sent while logging, not yet checked in the view
+    std::vector<std::string> toFile;     // lines sent while logging to the file
+    int sent = 0;
+    DWORD handlesAtStart = 0;
+    DWORD handlesMost = 0;
+};
+
+void Robot::fail(const std::string& what)
+{
+    if (problem.empty()) {
+        problem = what;
+    }
+}
+
+std::string Robot::randomText(size_t longest)
+{
+    static const char* const samples[] = {"", "a", "10;ping;", "\"quoted\" name", "  spaces  ",
+                                          "C:\\no\\such\\folder\\x.cpp.hex", "robot.cpp.hex"};
+    switch (below(4)) {
+    case 0:
+        return samples[below(sizeof samples / sizeof samples[0])];
+    case 1: {
+        std::string text(static_cast<size_t>(below(static_cast<int>(longest) + 1)), 'x');
+        for (char& c : text) {
+            c = static_cast<char>(0x80 + below(0x80));
+        }
+        return text;
+    }
+    case 2:
+        return std::string(longest + static_cast<size_t>(below(40)), 'L');
+    default: {
+        std::string text(static_cast<size_t>(below(static_cast<int>(longest) + 1)), 'x');
+        for (char& c : text) {
+            c = static_cast<char>(0x20 + below(0x5F));
+        }
+        return text;
+    }
+    }
+}
+
+void Robot::actAsGateway(const std::string& port)
+{
+    peer.banner(port, 300, "20;00;Vexlor Gateway R47\r\n");
+    peer.answer(port, "10;version;", "20;01;VER=1.1;REV=47;\r\n");
+    peer.answer(port, "10;rfdebug=on;", "20;02;RFDEBUG=ON;\r\n");
+    peer.answer(port, "10;rfdebug=off;", "20;03;RFDEBUG=OFF;\r\n");
+}
+
+void Robot::setUpPorts()
+{
+    peer.unmap("COM1");
+    peer.mapPty("COM3");
+    actAsGateway("COM3");
+    peer.mapPty("COM4");
+    peer.mapTo("COM5", "/");
+    peer.mapTo("COM6", "/dev/null");
+    peer.mapPty(kUnpluggable);
+    actAsGateway(kUnpluggable);
+}
+
+bool Robot::startProgram()
+{
+    app = std::make_unique<LoaderApp>();
+    std::ofstream(app->workFolder() + "\\robot.cpp.hex") << ":00000001FF\n";
+    ProgrammerStandIn(app->workFolder()).install();
+    fileChosen = false;
+    logging = Logging::Off;
+    gatewayDebug = false;
+    fileLogging = false;
+    unseen.clear();
+    toFile.clear();
+    if (!app->start()) {
+        fail("the program did not start");
+        return false;
+    }
+    handlesAtStart = app->handleCount();
+    handlesMost = handlesAtStart;
+    return true;
+}
+
+void Robot::restart()
+{
+    checkReceived();
+    checkLogFile();
+    app->closeByCaptionButton();
+    if (app->waitForExit(10000) != 0) {
+        fail("closing did not end the program with exit code 0");
+    }
+    startProgram();
+}
+
+void Robot::typePath()
+{
+    app->setText(IDC_PATH_FIELD, randomText(1100));
+}
+
+void Robot::typeCommand()
+{
+    app->setText(IDC_COMMAND_FIELD, randomText(120));
+}
+
+void Robot::pressEnterOrEsc()
+{
+    const int fields[] = {IDC_PATH_FIELD, IDC_COMMAND_FIELD, IDC_PORT_LIST, IDC_LOG_VIEW};
+    app->pressKey(fields[below(4)], below(2) ? VK_RETURN : VK_ESCAPE);
+}
+
+void Robot::pickPort()
+{
+    std::vector<std::string> ports = app->listItems(IDC_PORT_LIST);
+    if (!ports.empty()) {
+        app->selectListItem(IDC_PORT_LIST, ports[static_cast<size_t>(below(static_cast<int>(ports.size())))]);
+    }
+}
+
+void Robot::scan()
+{
+    app->click(IDC_SCAN_BUTTON);
+    app->settle(10000);
+}
+
+void Robot::chooseFile()
+{
+    if (below(3) == 0) {
+        app->cancelFileChoice();
+    } else {
+        app->chooseFile(app->workFolder() + "\\robot.cpp.hex");
+    }
+    fileChosen = true;
+}
+
+void Robot::upload()
+{
+    if (!app->isEnabled(IDC_UPLOAD_BUTTON)) {
+        return; // a user cannot press it
+    }
+    ProgrammerStandIn programmer(app->workFolder());
+    int ending = below(5);
+    programmer.install();
+    programmer.setExitCode(ending == 1 ? 1 : 0);
+    programmer.setRunTime(ending == 2 ? 20000 : 0);
+    if (ending == 3) {
+        programmer.remove();
+    }
+    app->click(IDC_UPLOAD_BUTTON);
+    if (ending == 2 && programmer.waitForRuns(1, 10000)) {
+        app->click(IDC_UPLOAD_BUTTON); // "Stop programming"
+    }
+    MessageBoxInfo box = app->waitForMessageBox(15000, true);
+    if (box.window == nullptr) {
+        fail("the upload showed no box");
+        return;
+    }
+    std::string caption = box.caption;
+    if ((caption != "Success" && caption != "Error" && caption != "Stopped") ||
+        box.text.compare(0, 11, "Programming") != 0) {
+        fail("upload box \"" + caption + "\": " + box.text);
+    }
+    app->dismiss(box.window);
+    app->waitUntilGone(box.window);
+    app->settle(10000);
+}
+
+void Robot::expectBox(const std::set<std::string>& texts, DWORD timeoutMs)
+{
+    MessageBoxInfo box = app->waitForMessageBox(timeoutMs, true);
+    if (box.window == nullptr) {
+        fail("no box came");
+        return;
+    }
+    if (texts.count(box.text) == 0) {
+        fail("unexpected box \"" + box.caption + "\": " + box.text);
+    }
+    app->dismiss(box.window);
+    app->waitUntilGone(box.window);
+    app->settle(10000);
+}
+
+void Robot::toggleLogging()
+{
+    if (logging != Logging::Off) {
+        checkReceived();
+        app->click(IDC_LOGGING_BUTTON);
+        app->settle(5000);
+        logging = Logging::Off;
+        return;
+    }
+    std::string port = app->text(IDC_PORT_LIST);
+    bool gateway = port == "COM3" || (port == kUnpluggable && !unplugged);
+    app->click(IDC_LOGGING_BUTTON);
+    if (gateway) {
+        app->settle(15000);
+        logging = Logging::Running;
+        loggingPort = port;
+        peer.received(port);
+    } else {
+        expectBox(kStartBoxes, 15000);
+    }
+}
+
+void Robot::clearLog()
+{
+    checkReceived();
+    app->click(IDC_CLEAR_LOG_BUTTON);
+    app->settle();
+    if (app->text(IDC_LOG_VIEW) != "") {
+        fail("the log view was not cleared");
+    }
+}
+
+void Robot::toggleDebug()
+{
+    if (!app->isEnabled(IDC_GATEWAY_DEBUG_BUTTON)) {
+        return;
+    }
+    app->click(IDC_GATEWAY_DEBUG_BUTTON);
+    app->settle(5000);
+    gatewayDebug = !gatewayDebug;
+    peer.received(loggingPort);
+}
+
+void Robot::sendCommand()
+{
+    if (!app->isEnabled(IDC_SEND_COMMAND_BUTTON)) {
+        return;
+    }
+    std::string typed = app->text(IDC_COMMAND_FIELD).substr(0, 98);
+    app->click(IDC_SEND_COMMAND_BUTTON);
+    if (typed.size() < 5) {
+        expectBox({"Not a valid command"}, 5000);
+        return;
+    }
+    app->settle(5000);
+    std::string wire = peer.waitForReceived(loggingPort, typed.size() + 1, 2000);
+    if (wire != typed + "\n") {
+        fail("typed \"" + typed + "\" but the gateway got \"" + wire + "\"");
+    }
+}
+
+void Robot::toggleDebugScreen()
+{
+    app->click(IDC_DEBUG_SCREEN_CHECK);
+    app->settle(5000);
+}
+
+// A numbered line with a random payload: plain text, bytes 0x80 to 0xFF, NUL bytes, or a
+// burst of 4 KB. The view shows it without its NUL bytes.
+void Robot::gatewaySends()
+{
+    std::string payload = randomText(60);
+    switch (below(3)) {
+    case 0:
+        payload += std::string("\0nul\0", 5);
+        break;
+    case 1:
+        payload += std::string(4000, 'b');
+        break;
+    default:
+        break;
+    }
+    for (char& c : payload) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    char tag[32];
+    wsprintfA(tag, "<robot %d>", ++sent);
+    std::string line = tag + payload + "\r\n";
+    // Nobody reads a port that is not logged, and a full pseudo-terminal would block the peer.
+    if (logging != Logging::Running) {
+        return;
+    }
+    std::string port = loggingPort;
+    peer.send(port, line);
+    {
+        std::string shown;
+        for (char c : line) {
+            if (c != '\0') {
+                shown += c;
+            }
+        }
+        unseen.push_back(shown);
+        if (fileLogging) {
+            toFile.push_back(shown);
+        }
+    }
+}
+
+void Robot::unplug()
+{
+    if (unplugged) {
+        return;
+    }
+    checkReceived();
+    peer.vanish(kUnpluggable);
+    unplugged = true;
+    if (logging == Logging::Running && loggingPort == kUnpluggable) {
+        logging = Logging::Lost;
+        DWORD start = GetTickCount();
+        while (app->text(IDC_STATUS_LINE) != lostStatus(kUnpluggable) && GetTickCount() - start < 2500) {
+            Sleep(50);
+        }
+    }
+}
+
+void Robot::plugBackIn()
+{
+    if (!unplugged) {
+        return;
+    }
+    peer.mapPty(kUnpluggable);
+    actAsGateway(kUnpluggable);
+    unplugged = false;
+    if (logging == Logging::Lost) {
+        logging = Logging::Running;
+        DWORD start = GetTickCount();
+        while (app->text(IDC_STATUS_LINE) != "Logging..." && GetTickCount() - start < 3000) {
+            Sleep(50);
+        }
+        peer.received(kUnpluggable);
+    }
+}
+
+void Robot::toggleLogFile()
+{
+    if (fileLogging) {
+        checkReceived();
+        app->systemCommand(IDM_LOG_TO_FILE);
+        app->settle();
+        fileLogging = false;
+        checkLogFile();
+        return;
+    }
+    std::string path = app->workFolder() + "\\robot.log";
+    DeleteFileA(path.c_str());
+    if (app->chooseSaveFile(IDM_LOG_TO_FILE, "Log to file", &path)) {
+        fileLogging = true;
+    } else {
+        fail("the log file could not be chosen");
+    }
+}
+
+void Robot::saveLog()
+{
+    std::string path = app->workFolder() + "\\saved.txt";
+    DeleteFileA(path.c_str());
+    if (!app->chooseSaveFile(IDM_SAVE_LOG_AS, "Save log as", &path)) {
+        fail("the log could not be saved");
+        return;
+    }
+    if (logging == Logging::Off) {
+        std::stringstream saved;
+        saved << std::ifstream(path, std::ios::binary).rdbuf();
+        if (saved.str() != app->text(IDC_LOG_VIEW)) {
+            fail("the saved log differs from the view");
+        }
+    }
+}
+
+// Every line sent while logging is in the view once, in the order sent.
+void Robot::checkReceived()
+{
+    if (unseen.empty()) {
+        return;
+    }
+    DWORD start = GetTickCount();
+    std::string view = app->text(IDC_LOG_VIEW);
+    while (view.find(unseen.back()) == std::string::npos && GetTickCount() - start < 3000) {
+        Sleep(100);
+        view = app->text(IDC_LOG_VIEW);
+    }
+    size_t at = 0;
+    for (const std::string& line : unseen) {
+        size_t found = view.find(line, at);
+        if (found == std::string::npos) {
+            fail("a line the gateway sent is missing from the view, or out of order: " +
+                 line.substr(0, 40));
+            break;
+        }
+        if (view.find(line, found + 1) != std::string::npos) {
+            fail("a line the gateway sent is shown twice: " + line.substr(0, 40));
+        }
+        at = found + line.size();
+    }
+    unseen.clear();
+}
+
+void Robot::checkLogFile()
+{
+    if (toFile.empty()) {
+        return;
+    }
+    std::stringstream file;
+    file << std::ifstream(app->workFolder() + "\\robot.log", std::ios::binary).rdbuf();
+    std::string text = file.str();
+    size_t at = 0;
+    for (const std::string& line : toFile) {
+        size_t found = text.find(line.substr(0, line.size() - 2), at);
+        if (found == std::string::npos) {
+            fail("a line the gateway sent is missing from the log file: " + line.substr(0, 40));
+            break;
+        }
+        at = found + 1;
+    }
+    toFile.clear();
+}
+
+void Robot::checkWindow()
+{
+    if (!app->isRunning()) {
+        fail("the program ended");
+        return;
+    }
+    if (!app->settle(2000)) {
+        fail("the window did not answer within 2 s");
+        return;
+    }
+    MessageBoxInfo box = app->findMessageBox(true);
+    if (box.window != nullptr) {
+        fail("a box was left open: \"" + box.caption + "\": " + box.text);
+        app->dismiss(box.window);
+        return;
+    }
+    bool off = logging == Logging::Off;
+    struct Expectation {
+        const char* what;
+        bool actual;
+        bool expected;
+    };
+    const Expectation expectations[] = {
+        {"upload enabled", app->isEnabled(IDC_UPLOAD_BUTTON), fileChosen && off},
+        {"send command enabled", app->isEnabled(IDC_SEND_COMMAND_BUTTON), logging == Logging::Running},
+        {"debug button enabled", app->isEnabled(IDC_GATEWAY_DEBUG_BUTTON), logging == Logging::Running},
+        {"logging ON shown", app->isVisible(IDC_LOGGING_ON_LABEL), !off},
+        {"logging OFF shown", app->isVisible(IDC_LOGGING_OFF_LABEL), off},
+        {"debug ON shown", app->isVisible(IDC_GATEWAY_DEBUG_ON_LABEL), gatewayDebug},
+        {"logging button enabled", app->isEnabled(IDC_LOGGING_BUTTON), true},
+        {"scan enabled", app->isEnabled(IDC_SCAN_BUTTON), true},
+    };
+    for (const Expectation& check : expectations) {
+        if (check.actual != check.expected) {
+            fail(std::string(check.what) + (check.actual ? " but should not be" : " but is not"));
+        }
+    }
+    std::string status = app->text(IDC_STATUS_LINE);
+    bool statusFits = status == "OK" ||
+                      (logging == Logging::Running && status == "Logging...") ||
+                      (logging == Logging::Lost && status == lostStatus(loggingPort));
+    if (!statusFits) {
+        fail("status line \"" + status + "\"");
+    }
+    DWORD handles = app->handleCount();
+    handlesMost = handles > handlesMost ? handles : handlesMost;
+    if (handles > handlesAtStart + 40) {
+        fail("handles grew from " + std::to_string(handlesAtStart) + " to " + std::to_string(handles));
+    }
+}
+
+void Robot::noteState()
+{
+    char state[64];
+    wsprintfA(state, "%d%d%d%d%d%d", fileChosen, static_cast<int>(logging), gatewayDebug,
+              fileLogging, unplugged, app->isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
+    states.insert(state);
+}
+
+int Robot::play(int count)
+{
+    static const Action actions[] = {
+        {"type a path", 8, &Robot::typePath},
+        {"type a command", 8, &Robot::typeCommand},
+        {"press Enter or Esc", 6, &Robot::pressEnterOrEsc},
+        {"pick a port", 8, &Robot::pickPort},
+        {"scan the ports", 2, &Robot::scan},
+        {"choose a file", 3, &Robot::chooseFile},
+        {"upload", 3, &Robot::upload},
+        {"serial port logging", 6, &Robot::toggleLogging},
+        {"clear the log", 2, &Robot::clearLog},
+        {"gateway debug", 3, &Robot::toggleDebug},
+        {"send the command", 4, &Robot::sendCommand},
+        {"debug screen", 2, &Robot::toggleDebugScreen},
+        {"the gateway sends", 10, &Robot::gatewaySends},
+        {"unplug COM7", 2, &Robot::unplug},
+        {"plug COM7 back in", 2, &Robot::plugBackIn},
+        {"log to file", 2, &Robot::toggleLogFile},
+        {"save the log", 1, &Robot::saveLog},
+        {"restart the program", 1, &Robot::restart},
+    };
+    int total = 0;
+    for (const Action& action : actions) {
+        total += action.weight;
+    }
+    setUpPorts();
+    if (!startProgram()) {
+        return 0;
+    }
+    for (int played = 0; played < count; ++played) {
+        int pick = below(total);
+        const Action* action = actions;
+        while (pick >= action->weight) {
+            pick -= action->weight;
+            ++action;
+        }
+        (this->*action->run)();
+        if (problem.empty()) {
+            checkWindow();
+        }
+        if (problem.empty() && played % 25 == 24) {
+            checkReceived();
+        }
+        if (!problem.empty()) {
+            problem = "action " + std::to_string(played + 1) + " (" + action->name + "): " + problem;
+            return played;
+        }
+        noteState();
+    }
+    checkReceived();
+    checkLogFile();
+    return problem.empty() ? count : count - 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int actions = 1000;
+    unsigned seed = 1;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (strcmp(argv[i], "--actions") == 0) {
+            actions = atoi(argv[i + 1]);
+        } else if (strcmp(argv[i], "--seed") == 0) {
+            seed = static_cast<unsigned>(strtoul(argv[i + 1], nullptr, 10));
+        }
+    }
+    Robot robot(seed);
+    DWORD start = GetTickCount();
+    int played = robot.play(actions);
+    printf("robot: seed %u, %d of %d actions played in %lu s, %u states visited, %d invariant "
+           "violations\n",
+           seed, played, actions, (GetTickCount() - start) / 1000, static_cast<unsigned>(robot.statesVisited()),
+           robot.failure().empty() ? 0 : 1);
+    if (!robot.failure().empty()) {
+        printf("first violation: %s\nreplay: tools/robot.sh --actions %d --seed %u\n",
+               robot.failure().c_str(), played + 1, seed);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Plays a seeded session of random user actions against the real program under Wine and checks
+# the window against a model after every action (tests/robot/robot.cpp):
+#   tools/robot.sh --actions N --seed S
+# It reports actions played, states visited and invariant violations, and for a failed check
+# the line that replays it. It runs on a harness of its own, so the tests can run beside it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+source tools/lib/machine.sh
+
+tools/install-deps.sh
+preset=$(test_build)
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target robot waitForDesktop >/dev/null
+
+build=$root/build/$preset
+harness=$build/robot-harness
+mkdir -p "$harness"
+sed "s|^harness_dir=.*|harness_dir=\"$harness\"|" "$build/harness/wine-run" >"$harness/wine-run"
+chmod +x "$harness/wine-run"
+[ "$preset" = mingw64 ] && export VEXLOR_WINE64=1
+tests/harness/harness.sh start "$harness" "$build/tests/waitForDesktop.exe"
+trap 'tests/harness/harness.sh stop "$harness"' EXIT
+"$harness/wine-run" "$build/tests/robot.exe" "$@"
