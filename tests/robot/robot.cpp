@@ -250,6 +250,7 @@ void Robot::upload()
     }
     ProgrammerStandIn programmer(app->workFolder());
     int ending = below(5);
+    int runsBefore = programmer.runs();
     programmer.install();
     programmer.setExitCode(ending == 1 ? 1 : 0);
     programmer.setRunTime(ending == 2 ? 20000 : 0);
@@ -257,8 +258,10 @@ void Robot::upload()
         programmer.remove();
     }
     app->click(IDC_UPLOAD_BUTTON);
-    if (ending == 2 && programmer.waitForRuns(1, 10000)) {
-        app->click(IDC_UPLOAD_BUTTON); // "Stop programming"
+    // A hanging programmer is stopped, as a user would, once the button offers it.
+    if (ending == 2 && programmer.waitForRuns(runsBefore + 1, 10000) &&
+        app->text(IDC_UPLOAD_BUTTON) == "Stop programming") {
+        app->click(IDC_UPLOAD_BUTTON);
     }
     MessageBoxInfo box = app->waitForMessageBox(15000, true);
     if (box.window == nullptr) {
@@ -271,7 +274,9 @@ void Robot::upload()
         fail("upload box \"" + caption + "\": " + box.text);
     }
     app->dismiss(box.window);
-    app->waitUntilGone(box.window);
+    if (!app->waitUntilGone(box.window)) {
+        fail("the upload box \"" + box.text + "\" did not close");
+    }
     app->settle(10000);
 }
 
@@ -286,7 +291,9 @@ void Robot::expectBox(const std::set<std::string>& texts, DWORD timeoutMs)
         fail("unexpected box \"" + box.caption + "\": " + box.text);
     }
     app->dismiss(box.window);
-    app->waitUntilGone(box.window);
+    if (!app->waitUntilGone(box.window)) {
+        fail("the box \"" + box.text + "\" did not close");
+    }
     app->settle(10000);
 }
 
