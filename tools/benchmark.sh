@@ -7,12 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source tools/lib/machine.sh
 
-tools/install-deps.sh
-preset=$(test_build)
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset"
-
-build=$root/build/$preset
+build_tested
 harness=$build/harness
 if [ "$preset" = mingw64 ]; then
     echo "Measuring the 64-bit build (build/mingw64): this machine runs no 32-bit code."

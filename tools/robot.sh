@@ -9,12 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source tools/lib/machine.sh
 
-tools/install-deps.sh
-preset=$(test_build)
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target robot waitForDesktop >/dev/null
-
-build=$root/build/$preset
+build_tested robot waitForDesktop >/dev/null
 harness=$build/robot-harness
 mkdir -p "$harness"
 sed "s|^harness_dir=.*|harness_dir=\"$harness\"|" "$build/harness/wine-run" >"$harness/wine-run"

@@ -53,6 +53,16 @@ test_build() {
     fi
 }
 
+# Installs what is missing, then configures and builds the build the tests exercise here (all of
+# it, or the targets named); sets preset and build (its folder).
+build_tested() {
+    "$VEXLOR_ROOT/tools/install-deps.sh"
+    preset=$(test_build)
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" ${1:+--target "$@"}
+    build=$VEXLOR_ROOT/build/$preset
+}
+
 # Makes plain `wine`, `wineboot`, `wine reg` ... use Wine's 64-bit loader: Debian's wrapper
 # prefers the 32-bit loader whenever it is installed, and that cannot start here.
 use_wine64() {
