@@ -48,9 +48,8 @@ void keepLogViewWithinLimit()
     if (length <= kLogViewLimit) {
         return;
     }
-    std::string text(length + 1, '\0');
-    length = static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size())));
-    size_t cut = logViewCutPoint(text.data(), length, kLogViewLimit, kLogViewKept);
+    std::string text = logViewText();
+    size_t cut = logViewCutPoint(text.data(), text.size(), kLogViewLimit, kLogViewKept);
     if (cut == 0) {
         return;
     }
@@ -68,6 +67,14 @@ void keepLogViewWithinLimit()
 }
 
 } // namespace
+
+std::string logViewText()
+{
+    HWND view = control(IDC_LOG_VIEW);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(view)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
 
 void setStatusLine(const char* text)
 {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 void setStatusLine(const char* text);
 
 // Paints what changed in the window now, before an operation that blocks the window: the
@@ -15,6 +17,8 @@ void appendToLogView(const char* text);
 
 // Inserts text after the last character of the log view, wherever the caret is.
 void appendToLogEnd(const char* text);
+// Everything the log view holds.
+std::string logViewText();
 
 void swapOnOffLabels(int hideId, int showId);
 

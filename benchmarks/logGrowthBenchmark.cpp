@@ -66,14 +66,6 @@ void receive(size_t bytes)
     }
 }
 
-std::string viewText()
-{
-    HWND view = GetDlgItem(app.mainWindow, IDC_LOG_VIEW);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(view)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
 // One poll that finds one second at line rate waiting on the port, in a view holding held.
 double timedPoll(SerialPeer& peer, const std::string& poll, const std::string& held)
 {
@@ -140,11 +132,11 @@ int main()
     double start = now();
     receive(5 * 1048576);
     double at5 = privateMegabytes();
-    std::string viewAt5 = viewText();
+    std::string viewAt5 = logViewText();
     receive(95 * 1048576);
     double feedSeconds = now() - start;
     double at100 = privateMegabytes();
-    std::string viewAt100 = viewText();
+    std::string viewAt100 = logViewText();
 
     std::vector<double> emptyTimes;
     std::vector<double> times5;

@@ -85,9 +85,7 @@ void saveLogAs()
     if (!askFileName("Save log as", OFN_OVERWRITEPROMPT, path, sizeof path)) {
         return;
     }
-    HWND view = GetDlgItem(app.mainWindow, IDC_LOG_VIEW);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(view)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size()))));
+    std::string text = logViewText();
 
     DWORD error = 0;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

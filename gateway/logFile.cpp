@@ -2,7 +2,6 @@
 // watched while it grows) but not for deleting or writing.
 #include "logFile.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace {

@@ -6,11 +6,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "loaderApp.h"
+#include "programmerStandIn.h"
 #include "resource.h"
 #include "serialPeer.h"
 #include "winePaths.h"
@@ -130,14 +130,6 @@ protected:
     void logToFile(const std::string& path)
     {
         ASSERT_TRUE(app.chooseSaveFile(IDM_LOG_TO_FILE, "Log to file", &path));
-    }
-
-    static std::string readFile(const std::string& path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
     }
 
     SerialPeer peer;
@@ -375,7 +367,7 @@ TEST_F(LogModeTest, LogFileHoldsEveryLineOnceInOrderAcrossAPortLoss)
     const char* setting = getenv("VEXLOR_LOG_FILE_SECONDS");
     int seconds = setting != nullptr ? atoi(setting) : 30;
     std::string path = logFileIn("gateway.log");
-    std::ofstream(path, std::ios::binary) << "kept from before\r\n";
+    writeTextFile(path, "kept from before\r\n");
     actAsGateway();
     ASSERT_TRUE(app.start());
     logToFile(path);
@@ -395,7 +387,7 @@ TEST_F(LogModeTest, LogFileHoldsEveryLineOnceInOrderAcrossAPortLoss)
     app.systemCommand(IDM_LOG_TO_FILE); // unticked: the file is closed
     ASSERT_TRUE(app.settle());
 
-    std::istringstream file(readFile(path));
+    std::istringstream file(readTextFile(path));
     std::string line;
     ASSERT_TRUE(std::getline(file, line));
     EXPECT_EQ(line, "kept from before\r") << "the file was appended to";
@@ -472,7 +464,7 @@ TEST_F(LogModeTest, SaveLogAsWritesWhatTheViewHolds)
     toggleLogging();
     std::string path = logFileIn("saved.txt");
     ASSERT_TRUE(app.chooseSaveFile(IDM_SAVE_LOG_AS, "Save log as", &path));
-    EXPECT_EQ(readFile(path), logView());
+    EXPECT_EQ(readTextFile(path), logView());
 }
 
 } // namespace

@@ -14,12 +14,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -116,7 +114,6 @@ private:
     std::vector<std::string> toFile;     // lines sent while logging to the file
     int sent = 0;
     DWORD handlesAtStart = 0;
-    DWORD handlesMost = 0;
 };
 
 void Robot::fail(const std::string& what)
@@ -175,7 +172,7 @@ void Robot::setUpPorts()
 bool Robot::startProgram()
 {
     app = std::make_unique<LoaderApp>();
-    std::ofstream(app->workFolder() + "\\robot.cpp.hex") << ":00000001FF\n";
+    writeTextFile(app->workFolder() + "\\robot.cpp.hex", ":00000001FF\n");
     ProgrammerStandIn(app->workFolder()).install();
     fileChosen = false;
     logging = Logging::Off;
@@ -188,7 +185,6 @@ bool Robot::startProgram()
         return false;
     }
     handlesAtStart = app->handleCount();
-    handlesMost = handlesAtStart;
     return true;
 }
 
@@ -470,9 +466,7 @@ void Robot::saveLog()
         return;
     }
     if (logging == Logging::Off) {
-        std::stringstream saved;
-        saved << std::ifstream(path, std::ios::binary).rdbuf();
-        if (saved.str() != app->text(IDC_LOG_VIEW)) {
+        if (readTextFile(path) != app->text(IDC_LOG_VIEW)) {
             fail("the saved log differs from the view");
         }
     }
@@ -511,9 +505,7 @@ void Robot::checkLogFile()
     if (toFile.empty()) {
         return;
     }
-    std::stringstream file;
-    file << std::ifstream(app->workFolder() + "\\robot.log", std::ios::binary).rdbuf();
-    std::string text = file.str();
+    std::string text = readTextFile(app->workFolder() + "\\robot.log");
     size_t at = 0;
     for (const std::string& line : toFile) {
         size_t found = text.find(line.substr(0, line.size() - 2), at);
@@ -571,7 +563,6 @@ void Robot::checkWindow()
         fail("status line \"" + status + "\"");
     }
     DWORD handles = app->handleCount();
-    handlesMost = handles > handlesMost ? handles : handlesMost;
     if (handles > handlesAtStart + 40) {
         fail("handles grew from " + std::to_string(handlesAtStart) + " to " + std::to_string(handles));
     }
