@@ -6,7 +6,6 @@
 #include "serialPeer.h" // brings winsock2.h, which must come before windows.h
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -19,19 +18,6 @@
 #include "resource.h"
 
 namespace {
-
-SIZE_T privateBytes(DWORD processId)
-{
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    CloseHandle(process);
-    // Wine leaves PrivateUsage at 0 and reports the same figure as the page-file usage.
-    return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
-}
-
 
 // How the numbered lines of a text follow each other.
 struct LineCount {
@@ -80,7 +66,7 @@ int main(int argc, char** argv)
         printf("the program did not start\n");
         return 1;
     }
-    SIZE_T startBytes = privateBytes(app.processId());
+    SIZE_T startBytes = app.privateBytes();
     std::string logPath = app.workFolder() + "\\gateway.log";
     if (!app.chooseSaveFile(IDM_LOG_TO_FILE, "Log to file", &logPath)) {
         printf("the log file could not be chosen\n");
@@ -94,7 +80,7 @@ int main(int argc, char** argv)
     peer.stream("COM3", rate, seconds);
     Sleep(static_cast<DWORD>(seconds * 1000) + 3000); // the last lines, and a poll or two
     int sent = peer.streamed("COM3");
-    SIZE_T endBytes = privateBytes(app.processId());
+    SIZE_T endBytes = app.privateBytes();
     std::string view = app.text(IDC_LOG_VIEW);
     app.systemCommand(IDM_LOG_TO_FILE); // unticked: the file is closed
     app.settle();

@@ -1,6 +1,7 @@
 // LoaderApp: starting, driving and ending the real program from a second process.
 #include "loaderApp.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include "linuxHelper.h"
@@ -687,6 +688,16 @@ DWORD LoaderApp::handleCount() const
         return count;
     }
     return countHandlesInSystemTable(process.dwProcessId);
+}
+
+SIZE_T LoaderApp::privateBytes() const
+{
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    // Wine leaves PrivateUsage at 0 and reports the same figure as the page-file usage.
+    return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 bool LoaderApp::isRunning() const

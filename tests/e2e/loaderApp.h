@@ -89,6 +89,8 @@ public:
 
     // Handles the program holds now (for leak checks across repeated actions).
     DWORD handleCount() const;
+    // The program's private memory in bytes.
+    SIZE_T privateBytes() const;
     bool isRunning() const;
 
     // Closes the window the way its caption's close button does.

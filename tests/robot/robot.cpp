@@ -1,10 +1,13 @@
 // A random user against the real program. It plays a seeded session of actions (buttons, keys,
 // typing, the file dialogs, port choices, a gateway that talks, vanishes and comes back, a
-// programmer that succeeds, fails, is missing or hangs, restarts) and after every action checks
+// programmer that succeeds, fails with any exit code, is missing or hangs, a close mid-flash,
+// restarts, and, when it is built, the virtual board flashed for real) and after every action checks
 // a model of what the window must show: the program answers, the buttons and labels fit the
 // state the actions led to, every box and status text is one documented for it, and every byte
-// the gateway sent while logging reached the view (and the log file) once and in order.
+// the gateway sent while logging reached the view (and the log file) once and in order, and
+// the program's handles and private memory stay within a bound.
 //   robot.exe --actions N --seed S        exit code 0 when no check failed
+// Each action is printed with the port then selected, so a failing run shows its way there.
 #include "serialPeer.h" // brings winsock2.h, which must come before windows.h
 
 #include <windows.h>
@@ -14,6 +17,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -24,14 +28,23 @@
 #include "loaderApp.h"
 #include "programmerStandIn.h"
 #include "resource.h"
+#ifdef VEXLOR_VIRTUAL_BOARD
+#include "virtualBoard.h"
+#include "winePaths.h"
+#endif
 
 namespace {
 
 enum class Logging { Off, Running, Lost };
 
 // The ports of the session: a gateway on COM3, a silent device on COM4, a port in use on COM5,
-// one that refuses the time-outs on COM6, and a gateway that can be unplugged on COM7.
+// one that refuses the time-outs on COM6, a gateway that can be unplugged on COM7, and the
+// virtual board running the gateway firmware on COM8.
 const char kUnpluggable[] = "COM7";
+const char kBoard[] = "COM8";
+// How far the program's handles and private memory may grow over a run.
+constexpr DWORD kHandleGrowth = 64;
+constexpr SIZE_T kMemoryGrowth = 32 * 1024 * 1024;
 
 const std::set<std::string> kStartBoxes = {
     "Vexlor Gateway not detected\non the selected serial port",
@@ -53,6 +66,8 @@ public:
     int play(int count);
     const std::string& failure() const { return problem; }
     size_t statesVisited() const { return states.size(); }
+    DWORD mostHandlesAdded() const { return handlesAdded; }
+    SIZE_T mostMemoryAdded() const { return memoryAdded; }
 
 private:
     struct Action {
@@ -66,6 +81,11 @@ private:
     void actAsGateway(const std::string& port);
     bool startProgram();
     void restart();
+    bool isGateway(const std::string& port) const;
+    void uploadToBoard();
+    void flashBoard();
+    // Closes the window while the programmer hangs: "No" goes on, "Yes" ends the program.
+    bool closeMidFlash();
 
     // The actions.
     void typePath();
@@ -114,6 +134,12 @@ private:
     std::vector<std::string> toFile;     // lines sent while logging to the file
     int sent = 0;
     DWORD handlesAtStart = 0;
+    SIZE_T memoryAtStart = 0;
+    DWORD handlesAdded = 0;
+    SIZE_T memoryAdded = 0;
+#ifdef VEXLOR_VIRTUAL_BOARD
+    std::unique_ptr<VirtualBoard> board;
+#endif
 };
 
 void Robot::fail(const std::string& what)
@@ -167,6 +193,24 @@ void Robot::setUpPorts()
     peer.mapTo("COM6", "/dev/null");
     peer.mapPty(kUnpluggable);
     actAsGateway(kUnpluggable);
+#ifdef VEXLOR_VIRTUAL_BOARD
+    board = std::make_unique<VirtualBoard>(VEXLOR_GATEWAY_FIRMWARE);
+    if (!board->ready()) {
+        fail("the virtual board did not start");
+        return;
+    }
+    peer.mapTo(kBoard, board->portLink());
+#endif
+}
+
+bool Robot::isGateway(const std::string& port) const
+{
+#ifdef VEXLOR_VIRTUAL_BOARD
+    if (port == kBoard) {
+        return true;
+    }
+#endif
+    return port == "COM3" || (port == kUnpluggable && !unplugged);
 }
 
 bool Robot::startProgram()
@@ -185,6 +229,7 @@ bool Robot::startProgram()
         return false;
     }
     handlesAtStart = app->handleCount();
+    memoryAtStart = app->privateBytes();
     return true;
 }
 
@@ -244,19 +289,28 @@ void Robot::upload()
     if (!app->isEnabled(IDC_UPLOAD_BUTTON)) {
         return; // a user cannot press it
     }
+    if (app->text(IDC_PORT_LIST) == kBoard) {
+        uploadToBoard();
+        return;
+    }
     ProgrammerStandIn programmer(app->workFolder());
-    int ending = below(5);
+    static const int exitCodes[] = {0, 1, 2, 255, -1, 0};
+    int ending = below(6);
     int runsBefore = programmer.runs();
     programmer.install();
-    programmer.setExitCode(ending == 1 ? 1 : 0);
-    programmer.setRunTime(ending == 2 ? 20000 : 0);
-    if (ending == 3) {
+    programmer.setExitCode(ending < 2 ? exitCodes[below(6)] : 0);
+    programmer.setRunTime(ending == 2 || ending == 3 ? 20000 : 0);
+    if (ending == 4) {
         programmer.remove();
     }
     app->click(IDC_UPLOAD_BUTTON);
-    // A hanging programmer is stopped, as a user would, once the button offers it.
-    if (ending == 2 && programmer.waitForRuns(runsBefore + 1, 10000) &&
+    // A hanging programmer is stopped, as a user would, once the button offers it, or the
+    // window is closed while it runs.
+    if ((ending == 2 || ending == 3) && programmer.waitForRuns(runsBefore + 1, 10000) &&
         app->text(IDC_UPLOAD_BUTTON) == "Stop programming") {
+        if (ending == 3 && !closeMidFlash()) {
+            return;
+        }
         app->click(IDC_UPLOAD_BUTTON);
     }
     MessageBoxInfo box = app->waitForMessageBox(15000, true);
@@ -265,6 +319,7 @@ void Robot::upload()
         return;
     }
     std::string caption = box.caption;
+    printf("  %s: %s\n", caption.c_str(), box.text.c_str());
     if ((caption != "Success" && caption != "Error" && caption != "Stopped") ||
         box.text.compare(0, 11, "Programming") != 0) {
         fail("upload box \"" + caption + "\": " + box.text);
@@ -274,6 +329,76 @@ void Robot::upload()
         fail("the upload box \"" + box.text + "\" did not close");
     }
     app->settle(10000);
+}
+
+bool Robot::closeMidFlash()
+{
+    checkReceived();
+    checkLogFile();
+    app->closeByCaptionButton();
+    MessageBoxInfo question = app->waitForMessageBox(5000, true);
+    if (question.window == nullptr || question.text.find("Stop programming and close") == std::string::npos) {
+        fail("closing during a flash did not ask first");
+        return false;
+    }
+    bool close = below(2) == 0;
+    printf("  closed during a flash: %s\n", close ? "Yes" : "No");
+    PostMessageA(question.window, WM_COMMAND, MAKEWPARAM(close ? IDYES : IDNO, BN_CLICKED), 0);
+    if (!close) {
+        app->waitUntilGone(question.window);
+        app->settle(5000);
+        return true;
+    }
+    if (app->waitForExit(15000) != 0) {
+        fail("\"Yes\" during a flash did not end the program with exit code 0");
+        return false;
+    }
+    DWORD start = GetTickCount();
+    while (processesNamed("avrdude.exe") != 0 && GetTickCount() - start < 5000) {
+        Sleep(100);
+    }
+    if (processesNamed("avrdude.exe") != 0) {
+        fail("the programmer outlived the program closed during a flash");
+        return false;
+    }
+    startProgram();
+    return false;
+}
+
+void Robot::flashBoard()
+{
+#ifdef VEXLOR_VIRTUAL_BOARD
+    if (app->isEnabled(IDC_UPLOAD_BUTTON)) {
+        app->selectListItem(IDC_PORT_LIST, kBoard);
+        upload();
+    }
+#endif
+}
+
+// A real flash of the gateway firmware through the avrdude bridge; the board then logs again.
+void Robot::uploadToBoard()
+{
+#ifdef VEXLOR_VIRTUAL_BOARD
+    std::string programmer = app->workFolder() + "\\avrdude.exe";
+    if (!CopyFileA(windowsPathOf(VEXLOR_PROGRAMMER_BRIDGE).c_str(), programmer.c_str(), FALSE)) {
+        fail("the avrdude bridge could not be installed");
+        return;
+    }
+    app->setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE));
+    app->click(IDC_UPLOAD_BUTTON);
+    MessageBoxInfo box = app->waitForMessageBox(60000, true);
+    if (box.window == nullptr) {
+        fail("the flash of the virtual board showed no box");
+        return;
+    }
+    printf("  %s: %s\n", box.caption.c_str(), box.text.c_str());
+    if (box.caption != "Success") {
+        fail("the flash of the virtual board ended \"" + box.caption + "\": " + box.text);
+    }
+    app->dismiss(box.window);
+    app->waitUntilGone(box.window);
+    app->settle(10000);
+#endif
 }
 
 void Robot::expectBox(const std::set<std::string>& texts, DWORD timeoutMs)
@@ -303,13 +428,14 @@ void Robot::toggleLogging()
         return;
     }
     std::string port = app->text(IDC_PORT_LIST);
-    bool gateway = port == "COM3" || (port == kUnpluggable && !unplugged);
     app->click(IDC_LOGGING_BUTTON);
-    if (gateway) {
+    if (isGateway(port)) {
         app->settle(15000);
         logging = Logging::Running;
         loggingPort = port;
-        peer.received(port);
+        if (port != kBoard) {
+            peer.received(port);
+        }
     } else {
         expectBox(kStartBoxes, 15000);
     }
@@ -333,7 +459,9 @@ void Robot::toggleDebug()
     app->click(IDC_GATEWAY_DEBUG_BUTTON);
     app->settle(5000);
     gatewayDebug = !gatewayDebug;
-    peer.received(loggingPort);
+    if (loggingPort != kBoard) {
+        peer.received(loggingPort);
+    }
 }
 
 void Robot::sendCommand()
@@ -348,6 +476,9 @@ void Robot::sendCommand()
         return;
     }
     app->settle(5000);
+    if (loggingPort == kBoard) {
+        return; // the board's firmware takes it; the view shows the echo
+    }
     std::string wire = peer.waitForReceived(loggingPort, typed.size() + 1, 2000);
     if (wire != typed + "\n") {
         fail("typed \"" + typed + "\" but the gateway got \"" + wire + "\"");
@@ -384,7 +515,7 @@ void Robot::gatewaySends()
     wsprintfA(tag, "<robot %d>", ++sent);
     std::string line = tag + payload + "\r\n";
     // Nobody reads a port that is not logged, and a full pseudo-terminal would block the peer.
-    if (logging != Logging::Running) {
+    if (logging != Logging::Running || loggingPort == kBoard) {
         return;
     }
     std::string port = loggingPort;
@@ -563,8 +694,14 @@ void Robot::checkWindow()
         fail("status line \"" + status + "\"");
     }
     DWORD handles = app->handleCount();
-    if (handles > handlesAtStart + 40) {
+    SIZE_T memory = app->privateBytes();
+    handlesAdded = std::max(handlesAdded, handles > handlesAtStart ? handles - handlesAtStart : 0);
+    memoryAdded = std::max(memoryAdded, memory > memoryAtStart ? memory - memoryAtStart : 0);
+    if (handles > handlesAtStart + kHandleGrowth) {
         fail("handles grew from " + std::to_string(handlesAtStart) + " to " + std::to_string(handles));
+    }
+    if (memory > memoryAtStart + kMemoryGrowth) {
+        fail("private memory grew from " + std::to_string(memoryAtStart) + " to " + std::to_string(memory));
     }
 }
 
@@ -586,6 +723,7 @@ int Robot::play(int count)
         {"scan the ports", 2, &Robot::scan},
         {"choose a file", 3, &Robot::chooseFile},
         {"upload", 3, &Robot::upload},
+        {"flash the virtual board", 1, &Robot::flashBoard},
         {"serial port logging", 6, &Robot::toggleLogging},
         {"clear the log", 2, &Robot::clearLog},
         {"gateway debug", 3, &Robot::toggleDebug},
@@ -613,6 +751,7 @@ int Robot::play(int count)
             pick -= action->weight;
             ++action;
         }
+        printf("%d %s (%s)\n", played + 1, action->name, app->text(IDC_PORT_LIST).c_str());
         (this->*action->run)();
         if (problem.empty()) {
             checkWindow();
@@ -648,9 +787,10 @@ int main(int argc, char** argv)
     DWORD start = GetTickCount();
     int played = robot.play(actions);
     printf("robot: seed %u, %d of %d actions played in %lu s, %u states visited, %d invariant "
-           "violations\n",
+           "violations; handles at most +%lu, private memory at most +%.1f MB\n",
            seed, played, actions, (GetTickCount() - start) / 1000, static_cast<unsigned>(robot.statesVisited()),
-           robot.failure().empty() ? 0 : 1);
+           robot.failure().empty() ? 0 : 1, robot.mostHandlesAdded(),
+           static_cast<double>(robot.mostMemoryAdded()) / (1024 * 1024));
     if (!robot.failure().empty()) {
         printf("first violation: %s\nreplay: tools/robot.sh --actions %d --seed %u\n",
                robot.failure().c_str(), played + 1, seed);
