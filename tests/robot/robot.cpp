@@ -260,11 +260,15 @@ void Robot::pressEnterOrEsc()
     app->pressKey(fields[below(4)], below(2) ? VK_RETURN : VK_ESCAPE);
 }
 
+// Draws from the session's port names, not from the list, so that a replay draws the same
+// numbers whatever the list holds; a name not listed is not picked.
 void Robot::pickPort()
 {
+    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
+    std::string name = names[below(6)];
     std::vector<std::string> ports = app->listItems(IDC_PORT_LIST);
-    if (!ports.empty()) {
-        app->selectListItem(IDC_PORT_LIST, ports[static_cast<size_t>(below(static_cast<int>(ports.size())))]);
+    if (std::find(ports.begin(), ports.end(), name) != ports.end()) {
+        app->selectListItem(IDC_PORT_LIST, name);
     }
 }
 
