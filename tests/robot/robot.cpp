@@ -86,6 +86,8 @@ private:
     void flashBoard();
     // Closes the window while the programmer hangs: "No" goes on, "Yes" ends the program.
     bool closeMidFlash();
+    // A few of what a user may still do while the programmer runs.
+    void actMidFlash();
 
     // The actions.
     void typePath();
@@ -257,7 +259,11 @@ void Robot::typeCommand()
 void Robot::pressEnterOrEsc()
 {
     const int fields[] = {IDC_PATH_FIELD, IDC_COMMAND_FIELD, IDC_PORT_LIST, IDC_LOG_VIEW};
-    app->pressKey(fields[below(4)], below(2) ? VK_RETURN : VK_ESCAPE);
+    int field = fields[below(4)];
+    UINT key = below(2) ? VK_RETURN : VK_ESCAPE;
+    if (app->isEnabled(field)) { // a disabled one cannot have the focus
+        app->pressKey(field, key);
+    }
 }
 
 // Draws from the session's port names, not from the list, so that a replay draws the same
@@ -312,6 +318,10 @@ void Robot::upload()
     // window is closed while it runs.
     if ((ending == 2 || ending == 3) && programmer.waitForRuns(runsBefore + 1, 10000) &&
         app->text(IDC_UPLOAD_BUTTON) == "Stop programming") {
+        actMidFlash();
+        if (!problem.empty()) {
+            return;
+        }
         if (ending == 3 && !closeMidFlash()) {
             return;
         }
@@ -367,6 +377,32 @@ bool Robot::closeMidFlash()
     }
     startProgram();
     return false;
+}
+
+void Robot::actMidFlash()
+{
+    struct MidFlash {
+        const char* name;
+        void (Robot::*run)();
+    };
+    static const MidFlash actions[] = {
+        {"type a path", &Robot::typePath},          {"type a command", &Robot::typeCommand},
+        {"press Enter or Esc", &Robot::pressEnterOrEsc}, {"debug screen", &Robot::toggleDebugScreen},
+        {"save the log", &Robot::saveLog},          {"clear the log", &Robot::clearLog},
+    };
+    for (int count = below(4); count > 0 && problem.empty(); --count) {
+        const MidFlash& action = actions[below(6)];
+        printf("  during the flash: %s\n", action.name);
+        (this->*action.run)();
+    }
+    bool lockedOut = !app->isEnabled(IDC_LOGGING_BUTTON) && !app->isEnabled(IDC_SCAN_BUTTON) &&
+                     !app->isEnabled(IDC_SELECT_FILE_BUTTON) && !app->isEnabled(IDC_PORT_LIST);
+    if (problem.empty() && (!lockedOut || app->text(IDC_UPLOAD_BUTTON) != "Stop programming")) {
+        fail("during a flash the window does not show the flash");
+    }
+    if (app->findMessageBox(true).window != nullptr) {
+        fail("a box came up during the flash");
+    }
 }
 
 void Robot::flashBoard()
