@@ -471,6 +471,13 @@ void Robot::toggleLogging()
     app->click(IDC_LOGGING_BUTTON);
     if (isGateway(port)) {
         app->settle(15000);
+        MessageBoxInfo box = app->findMessageBox(true);
+        if (box.window != nullptr && port != kBoard) {
+            fail("no gateway found on " + port + " (\"" + box.text + "\"); its device sent " +
+                 std::to_string(peer.banners(port)) + " banners and was opened " +
+                 std::to_string(peer.opens(port)) + " times, closed " + std::to_string(peer.closes(port)));
+            return;
+        }
         logging = Logging::Running;
         loggingPort = port;
         if (port != kBoard) {
