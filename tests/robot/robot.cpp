@@ -112,7 +112,10 @@ private:
     void fail(const std::string& what);
     std::string randomText(size_t longest);
     int below(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
-    // Waits for a box of the main window, checks it is one of texts, and closes it.
+    // Waits for a box of the main window, prints and closes it; after names what was done, for
+    // when none comes.
+    MessageBoxInfo takeBox(DWORD timeoutMs, const std::string& after);
+    // Takes a box and checks it is one of texts.
     void expectBox(const std::set<std::string>& texts, DWORD timeoutMs);
     void checkWindow();
     void checkReceived();
@@ -327,22 +330,12 @@ void Robot::upload()
         }
         app->click(IDC_UPLOAD_BUTTON);
     }
-    MessageBoxInfo box = app->waitForMessageBox(15000, true);
-    if (box.window == nullptr) {
-        fail("the upload showed no box");
-        return;
-    }
-    std::string caption = box.caption;
-    printf("  %s: %s\n", caption.c_str(), box.text.c_str());
-    if ((caption != "Success" && caption != "Error" && caption != "Stopped") ||
-        box.text.compare(0, 11, "Programming") != 0) {
+    MessageBoxInfo box = takeBox(15000, "the upload");
+    const std::string& caption = box.caption;
+    if (box.window != nullptr && ((caption != "Success" && caption != "Error" && caption != "Stopped") ||
+                                  box.text.compare(0, 11, "Programming") != 0)) {
         fail("upload box \"" + caption + "\": " + box.text);
     }
-    app->dismiss(box.window);
-    if (!app->waitUntilGone(box.window)) {
-        fail("the upload box \"" + box.text + "\" did not close");
-    }
-    app->settle(10000);
 }
 
 bool Robot::closeMidFlash()
@@ -381,17 +374,16 @@ bool Robot::closeMidFlash()
 
 void Robot::actMidFlash()
 {
-    struct MidFlash {
-        const char* name;
-        void (Robot::*run)();
-    };
-    static const MidFlash actions[] = {
-        {"type a path", &Robot::typePath},          {"type a command", &Robot::typeCommand},
-        {"press Enter or Esc", &Robot::pressEnterOrEsc}, {"debug screen", &Robot::toggleDebugScreen},
-        {"save the log", &Robot::saveLog},          {"clear the log", &Robot::clearLog},
+    static const Action actions[] = {
+        {"type a path", 1, &Robot::typePath},
+        {"type a command", 1, &Robot::typeCommand},
+        {"press Enter or Esc", 1, &Robot::pressEnterOrEsc},
+        {"debug screen", 1, &Robot::toggleDebugScreen},
+        {"save the log", 1, &Robot::saveLog},
+        {"clear the log", 1, &Robot::clearLog},
     };
     for (int count = below(4); count > 0 && problem.empty(); --count) {
-        const MidFlash& action = actions[below(6)];
+        const Action& action = actions[below(6)];
         printf("  during the flash: %s\n", action.name);
         (this->*action.run)();
     }
@@ -426,36 +418,35 @@ void Robot::uploadToBoard()
     }
     app->setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE));
     app->click(IDC_UPLOAD_BUTTON);
-    MessageBoxInfo box = app->waitForMessageBox(60000, true);
-    if (box.window == nullptr) {
-        fail("the flash of the virtual board showed no box");
-        return;
-    }
-    printf("  %s: %s\n", box.caption.c_str(), box.text.c_str());
-    if (box.caption != "Success") {
+    MessageBoxInfo box = takeBox(60000, "the flash of the virtual board");
+    if (box.window != nullptr && box.caption != "Success") {
         fail("the flash of the virtual board ended \"" + box.caption + "\": " + box.text);
     }
-    app->dismiss(box.window);
-    app->waitUntilGone(box.window);
-    app->settle(10000);
 #endif
 }
 
-void Robot::expectBox(const std::set<std::string>& texts, DWORD timeoutMs)
+MessageBoxInfo Robot::takeBox(DWORD timeoutMs, const std::string& after)
 {
     MessageBoxInfo box = app->waitForMessageBox(timeoutMs, true);
     if (box.window == nullptr) {
-        fail("no box came");
-        return;
+        fail(after + " showed no box");
+        return box;
     }
-    if (texts.count(box.text) == 0) {
-        fail("unexpected box \"" + box.caption + "\": " + box.text);
-    }
+    printf("  %s: %s\n", box.caption.c_str(), box.text.c_str());
     app->dismiss(box.window);
     if (!app->waitUntilGone(box.window)) {
         fail("the box \"" + box.text + "\" did not close");
     }
     app->settle(10000);
+    return box;
+}
+
+void Robot::expectBox(const std::set<std::string>& texts, DWORD timeoutMs)
+{
+    MessageBoxInfo box = takeBox(timeoutMs, "the action");
+    if (box.window != nullptr && texts.count(box.text) == 0) {
+        fail("unexpected box \"" + box.caption + "\": " + box.text);
+    }
 }
 
 void Robot::toggleLogging()
