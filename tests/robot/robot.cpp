@@ -110,7 +110,7 @@ private:
 
     // The model and its checks.
     void fail(const std::string& what);
-    std::string randomText(size_t longest);
+    std::string randomText(size_t limit);
     int below(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
     // Waits for a box of the main window, prints and closes it; after names what was done, for
     // when none comes.
@@ -154,8 +154,10 @@ void Robot::fail(const std::string& what)
     }
 }
 
-std::string Robot::randomText(size_t longest)
+// Text of up to a little past limit characters; sometimes exactly limit, one past it, or thousands.
+std::string Robot::randomText(size_t limit)
 {
+    const size_t longest = limit + 80;
     static const char* const samples[] = {"", "a", "10;ping;", "\"quoted\" name", "  spaces  ",
                                           "C:\\no\\such\\folder\\x.cpp.hex", "robot.cpp.hex"};
     switch (below(4)) {
@@ -168,8 +170,10 @@ std::string Robot::randomText(size_t longest)
         }
         return text;
     }
-    case 2:
-        return std::string(longest + static_cast<size_t>(below(40)), 'L');
+    case 2: {
+        const size_t lengths[] = {limit, limit + 1, 3000 + static_cast<size_t>(below(40))};
+        return std::string(lengths[below(3)], 'L');
+    }
     default: {
         std::string text(static_cast<size_t>(below(static_cast<int>(longest) + 1)), 'x');
         for (char& c : text) {
@@ -251,12 +255,12 @@ void Robot::restart()
 
 void Robot::typePath()
 {
-    app->setText(IDC_PATH_FIELD, randomText(1100));
+    app->setText(IDC_PATH_FIELD, randomText(1022)); // the upload reads 1,022 characters
 }
 
 void Robot::typeCommand()
 {
-    app->setText(IDC_COMMAND_FIELD, randomText(120));
+    app->setText(IDC_COMMAND_FIELD, randomText(98)); // the gateway gets 98
 }
 
 void Robot::pressEnterOrEsc()
