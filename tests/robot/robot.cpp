@@ -75,6 +75,8 @@ private:
         int weight;
         void (Robot::*run)();
     };
+    // Draws one action of a table by weight.
+    template <size_t N> const Action& pick(const Action (&actions)[N]);
 
     // The environment.
     void setUpPorts();
@@ -278,7 +280,7 @@ void Robot::pressEnterOrEsc()
 void Robot::pickPort()
 {
     static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
-    std::string name = names[below(6)];
+    std::string name = names[below(sizeof names / sizeof names[0])];
     std::vector<std::string> ports = app->listItems(IDC_PORT_LIST);
     if (std::find(ports.begin(), ports.end(), name) != ports.end()) {
         app->selectListItem(IDC_PORT_LIST, name);
@@ -387,7 +389,7 @@ void Robot::actMidFlash()
         {"clear the log", 1, &Robot::clearLog},
     };
     for (int count = below(4); count > 0 && problem.empty(); --count) {
-        const Action& action = actions[below(6)];
+        const Action& action = pick(actions);
         printf("  during the flash: %s\n", action.name);
         (this->*action.run)();
     }
@@ -755,6 +757,21 @@ void Robot::noteState()
     states.insert(state);
 }
 
+template <size_t N> const Robot::Action& Robot::pick(const Action (&actions)[N])
+{
+    int total = 0;
+    for (const Action& action : actions) {
+        total += action.weight;
+    }
+    int drawn = below(total);
+    size_t chosen = 0;
+    while (drawn >= actions[chosen].weight) {
+        drawn -= actions[chosen].weight;
+        ++chosen;
+    }
+    return actions[chosen];
+}
+
 int Robot::play(int count)
 {
     static const Action actions[] = {
@@ -778,21 +795,12 @@ int Robot::play(int count)
         {"save the log", 1, &Robot::saveLog},
         {"restart the program", 1, &Robot::restart},
     };
-    int total = 0;
-    for (const Action& action : actions) {
-        total += action.weight;
-    }
     setUpPorts();
     if (!startProgram()) {
         return 0;
     }
     for (int played = 0; played < count; ++played) {
-        int pick = below(total);
-        const Action* action = actions;
-        while (pick >= action->weight) {
-            pick -= action->weight;
-            ++action;
-        }
+        const Action* action = &pick(actions);
         printf("%d %s (%s)\n", played + 1, action->name, app->text(IDC_PORT_LIST).c_str());
         (this->*action->run)();
         if (problem.empty()) {
