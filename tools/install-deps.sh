@@ -13,6 +13,8 @@ packages=(
   # The virtual board: a Linux program on libsimavr (built with the host compiler), the stock
   # Mega 2560 bootloader, the AVR compiler for its firmware and the Linux avrdude.
   gcc libc6-dev libsimavr-dev arduino-core-avr gcc-avr avr-libc avrdude
+  # avrdude for Windows is built from Debian's avrdude source; the installer with NSIS.
+  flex bison nsis
 )
 # Where the kernel runs no 32-bit code, the shipped 32-bit program can only run under user-mode
 # emulation (registering it is a separate, deliberate step: tools/emulate-32bit.sh).
@@ -31,12 +33,38 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ] && [ $need_update -eq 0 ]; then
-  exit 0
-fi
-
 export DEBIAN_FRONTEND=noninteractive
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -ne 0 ] || [ $need_update -ne 0 ]; then
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Debian's avrdude source, fetched once into build/downloads and checked against the checksum the
+# build pins (cmake/avrdude.cmake); apt-get source needs the deb-src entries of Debian's archive.
+avrdude_pin=$VEXLOR_ROOT/cmake/avrdude.cmake
+tarball=$(sed -n 's/^set(VEXLOR_AVRDUDE_TARBALL_NAME \(.*\))$/\1/p' "$avrdude_pin")
+checksum=$(sed -n 's/^set(VEXLOR_AVRDUDE_SHA256 \(.*\))$/\1/p' "$avrdude_pin")
+downloads=$VEXLOR_ROOT/build/downloads
+verified() { echo "$checksum  $downloads/$tarball" | sha256sum --check --status 2>/dev/null; }
+if ! verified; then
+  mkdir -p "$downloads"
+  if ! apt-get source --print-uris avrdude 2>/dev/null | grep -q "$tarball"; then
+    sources=/etc/apt/sources.list.d/debian-sources.sources
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${sudo_cmd[@]}" tee "$sources" >/dev/null
+    else
+      grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | "${sudo_cmd[@]}" tee "${sources%.sources}.list" >/dev/null
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+  fi
+  # Only the upstream tarball is needed: a missing Debian patch tarball is no failure here.
+  (cd "$downloads" && apt-get source --download-only avrdude >/dev/null 2>&1 || true)
+  find "$downloads" -maxdepth 1 -name 'avrdude_*' ! -name "$tarball" -delete
+  if ! verified; then
+    echo "install-deps: $tarball could not be fetched with apt-get source, or its checksum is not" \
+         "$checksum" >&2
+    exit 1
+  fi
+fi

@@ -19,7 +19,7 @@ if [ "$build" = mingw ]; then
 else
     echo "This machine runs no 32-bit code: the tests exercise the 64-bit build (build/mingw64)" \
          "under Wine's 64-bit loader; the shipped 32-bit program is built and checked as a file."
-    cmake --build --preset mingw --target VexlorLoader
+    cmake --build --preset mingw --target VexlorLoader avrdude
     (cd build/mingw && ctest --output-on-failure -L package)
     cmake --preset mingw64 >/dev/null
     cmake --build --preset mingw64

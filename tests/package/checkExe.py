@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
-"""Checks a built VexlorLoader.exe as a file: the processor it is for, the GUI subsystem, the
-DLLs it imports (system DLLs only, and exactly the expected ones) and its version resource.
+"""Checks a built program as a file: the processor it is for, its subsystem (GUI unless console
+is given), the DLLs it imports (system DLLs only, and exactly the expected ones) and its version
+resource.
 
-usage: checkExe.py EXE x86|x64 VERSION DLL[,DLL...]
+usage: checkExe.py EXE x86|x64 VERSION DLL[,DLL...] [console]
 Prints one line per finding and exits 1 when any check fails.
 """
 import struct
 import sys
 
 MACHINES = {"x86": (0x14C, 0x10B), "x64": (0x8664, 0x20B)}
-GUI_SUBSYSTEM = 2
+SUBSYSTEMS = {"gui": 2, "console": 3}
 RT_VERSION = 16
 IMPORT_DIRECTORY = 1
 RESOURCE_DIRECTORY = 2
@@ -82,10 +83,11 @@ class PeFile:
 
 
 def main(argv):
-    if len(argv) != 5 or argv[2] not in MACHINES:
+    if len(argv) not in (5, 6) or argv[2] not in MACHINES or argv[5:] not in ([], ["console"]):
         print(__doc__.strip().splitlines()[-2], file=sys.stderr)
         return 2
     path, kind, version, expected = argv[1], argv[2], argv[3], argv[4]
+    subsystem = SUBSYSTEMS[argv[5] if len(argv) == 6 else "gui"]
     expected_dlls = sorted(name.lower() for name in expected.split(","))
     with open(path, "rb") as file:
         exe = PeFile(file.read())
@@ -94,7 +96,7 @@ def main(argv):
     checks = [
         ("processor", exe.machine == machine and exe.magic == magic,
          "machine 0x%x, optional header 0x%x" % (exe.machine, exe.magic)),
-        ("subsystem", exe.subsystem == GUI_SUBSYSTEM, "subsystem %d" % exe.subsystem),
+        ("subsystem", exe.subsystem == subsystem, "subsystem %d" % exe.subsystem),
         ("imports", dlls == expected_dlls, ", ".join(dlls)),
         ("version", exe.version() == version, "version resource %s" % exe.version()),
     ]
