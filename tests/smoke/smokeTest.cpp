@@ -1,10 +1,17 @@
-// A short check that a given VexlorLoader.exe starts, shows its whole window and closes
-// cleanly. It runs the shipped 32-bit program where the rest of the suite exercises the
-// 64-bit build (under emulation, so every wait is long). The program and the screenshot to
-// write come from VEXLOR_SMOKE_PROGRAM and VEXLOR_SMOKE_SCREENSHOT (Windows paths).
+// A short check of a given VexlorLoader.exe as it is shipped: it starts, shows its whole window
+// and closes cleanly, and from the command line it flashes the virtual board with the
+// avrdude.exe that lies beside it. It runs the shipped 32-bit program (unzipped from the release
+// archive, or installed by the installer) where the rest of the suite exercises the 64-bit build
+// (under emulation, so every wait is long). The program and the screenshot to write come from
+// VEXLOR_SMOKE_PROGRAM and VEXLOR_SMOKE_SCREENSHOT (Windows paths).
 #include "loaderApp.h"
 
 #include "resource.h"
+#ifdef VEXLOR_VIRTUAL_BOARD
+#include "serialPeer.h"
+#include "virtualBoard.h"
+#include "winePaths.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -15,6 +22,8 @@ namespace {
 // Under emulation the window appears about 50 s after the start.
 constexpr DWORD kStartTimeoutMs = 240000;
 constexpr DWORD kExitTimeoutMs = 60000;
+// Under emulation both the program and avrdude take about a minute to start.
+constexpr DWORD kFlashTimeoutMs = 480000;
 
 std::string setting(const char* name)
 {
@@ -58,5 +67,32 @@ TEST(Smoke, ProgramShowsItsWindowAndClosesWithExitCodeZero)
     app.closeByCaptionButton();
     EXPECT_EQ(app.waitForExit(kExitTimeoutMs), 0u);
 }
+
+#ifdef VEXLOR_VIRTUAL_BOARD
+// "Nothing else to download": the program finds the avrdude.exe and avrdude.conf shipped beside
+// it (the working folder it runs in is empty) and writes the gateway firmware onto the board.
+TEST(Smoke, ProgramFlashesTheVirtualBoardWithTheAvrdudeBesideIt)
+{
+    std::string program = setting("VEXLOR_SMOKE_PROGRAM");
+    ASSERT_FALSE(program.empty()) << "VEXLOR_SMOKE_PROGRAM names no program";
+    SerialPeer peer;
+    VirtualBoard board;
+    ASSERT_TRUE(board.ready());
+    peer.mapTo("COM5", board.portLink());
+    LoaderApp app;
+    size_t before = board.events().size();
+    std::string output;
+    DWORD code = runWithArguments("--flash \"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) +
+                                      "\" --port COM5",
+                                  app.workFolder(), output, kFlashTimeoutMs, program);
+    EXPECT_EQ(code, 0u) << output;
+    // avrdude read the flash back and compared it with the file.
+    EXPECT_NE(output.find("bytes of flash verified"), std::string::npos) << output;
+    EXPECT_NE(output.find("Programming successful"), std::string::npos) << output;
+    EXPECT_GE(board.countEvents("page write", before), 1);
+    EXPECT_GE(board.waitForEvent("application start", before, 10000), 0)
+        << "the board did not start the firmware";
+}
+#endif
 
 } // namespace
