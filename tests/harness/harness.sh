@@ -21,6 +21,7 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd) # Wine takes only an absolute prefix path
 
 export WINEPREFIX="$dir/prefix"
+use_wine_fonts
 export WINEDEBUG=-all
 # Without these overrides Wine offers to download Mono and Gecko in a dialog.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -40,6 +40,7 @@ if [ "$(basename "$build")" = mingw64 ]; then
 fi
 harness_script=$VEXLOR_ROOT/tests/harness/harness.sh
 export WINEPREFIX=$harness/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+use_wine_fonts
 stop() { "$harness_script" stop "$harness" >/dev/null 2>&1; }
 trap stop EXIT
 

@@ -69,3 +69,9 @@ use_wine64() {
     export WINELOADER=/usr/lib/wine/wine64
     export PATH="$VEXLOR_ROOT/tools/wine64:$PATH"
 }
+
+# Wine sees only its own fonts (see tests/harness/wine-fonts.conf); call before making or using a
+# prefix of the project's.
+use_wine_fonts() {
+    export FONTCONFIG_FILE="$VEXLOR_ROOT/tests/harness/wine-fonts.conf"
+}
