@@ -14,6 +14,7 @@
 #include "gateway/fileLogging.h"
 #include "logViewLimit.h"
 #include "resource.h"
+#include "serial/portName.h"
 #include "trace.h"
 
 namespace {
@@ -121,21 +122,24 @@ void swapOnOffLabels(int hideId, int showId)
     ShowWindow(control(showId), SW_SHOW);
 }
 
-void readSelectedPortName(const char* header)
+bool readShownPortName(const char* header)
 {
     traceSection(header);
-    LRESULT index = SendDlgItemMessageA(app.mainWindow, IDC_PORT_LIST, CB_GETCURSEL, 0, 0);
-    if (index == CB_ERR) {
-        return;
-    }
-    // The list only ever holds names of five characters or fewer; a longer entry is not read,
-    // since CB_GETLBTEXT takes no buffer size.
-    LRESULT length = SendDlgItemMessageA(app.mainWindow, IDC_PORT_LIST, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR || length >= static_cast<LRESULT>(sizeof app.portName)) {
-        return;
-    }
-    SendDlgItemMessageA(app.mainWindow, IDC_PORT_LIST, CB_GETLBTEXT, index,
-                        reinterpret_cast<LPARAM>(app.portName));
+    // The list's own text is the selected entry, or what was typed over it: never a port read
+    // for an earlier action.
+    HWND list = control(IDC_PORT_LIST);
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(list)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(list, &text[0], static_cast<int>(text.size()))));
+    std::string port = portNameFromText(text);
+    lstrcpynA(app.portName, port.c_str(), sizeof app.portName);
+    return !port.empty();
+}
+
+void refuseUnnamedPort()
+{
+    trace("No port named\n");
+    MessageBoxA(app.mainWindow, "Pick a port from the list, or type its name such as COM5",
+                "Error", MB_OK);
 }
 
 void checkBaudRadio(int checkedId)

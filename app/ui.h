@@ -22,9 +22,12 @@ std::string logViewText();
 
 void swapOnOffLabels(int hideId, int showId);
 
-// Opens a trace section with header and copies the selected port's name into portName;
-// with nothing selected, portName keeps what it held.
-void readSelectedPortName(const char* header);
+// Opens a trace section with header and copies the port the port list shows (its selected
+// entry, or a port name typed into it) into portName. False, with portName emptied, when the
+// list shows no port name: nothing may then be opened or flashed.
+bool readShownPortName(const char* header);
+// The box that refuses a start because the port list shows no port name.
+void refuseUnnamedPort();
 
 // Ticks one of the hidden baud radio buttons and clears the other three. The programmer's
 // speed comes from the board table; the radios are kept only as the window always had them.

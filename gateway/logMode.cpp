@@ -216,7 +216,12 @@ void startLogMode()
     swapOnOffLabels(IDC_LOGGING_OFF_LABEL, IDC_LOGGING_ON_LABEL);
     setUploadEnabled(false);
     paintNow(); // the start blocks the window for about three seconds
-    readSelectedPortName("Serial Log mode:\n");
+    if (!readShownPortName("Serial Log mode:\n")) {
+        app.loggingOn = 0;
+        refuseUnnamedPort();
+        endFailedStart();
+        return;
+    }
     trace("Port %s\n", app.portName);
     trace("------------------------------\n");
 

@@ -152,7 +152,11 @@ void uploadFirmware()
         app.stopRequested = 1;
         return;
     }
-    readSelectedPortName("Programming Arduino:\n");
+    if (!readShownPortName("Programming Arduino:\n")) {
+        refuseUnnamedPort();
+        setStatusLine("OK");
+        return;
+    }
     trace("Port %s\n", app.portName);
     GetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath, 1023);
     app.firmwarePath[1023] = '\0';

@@ -53,6 +53,8 @@ const std::set<std::string> kStartBoxes = {
     "ERROR: Could not set com port time-outs",
 };
 
+const char kNoPortNamed[] = "Pick a port from the list, or type its name such as COM5";
+
 std::string lostStatus(const std::string& port)
 {
     return port + " lost: waiting for it to come back...";
@@ -96,6 +98,7 @@ private:
     void typeCommand();
     void pressEnterOrEsc();
     void pickPort();
+    void typePort();
     void scan();
     void chooseFile();
     void upload();
@@ -132,6 +135,9 @@ private:
 
     // What the window must show.
     bool fileChosen = false;
+    // The port the list shows, as the robot put it there: the entry picked or selected by a
+    // scan, or the port typed into it ("" when what was typed names none).
+    std::string shownPort;
     Logging logging = Logging::Off;
     std::string loggingPort;
     bool gatewayDebug = false;
@@ -241,6 +247,7 @@ bool Robot::startProgram()
     }
     handlesAtStart = app->handleCount();
     memoryAtStart = app->privateBytes();
+    shownPort = app->text(IDC_PORT_LIST);
     return true;
 }
 
@@ -284,6 +291,34 @@ void Robot::pickPort()
     std::vector<std::string> ports = app->listItems(IDC_PORT_LIST);
     if (std::find(ports.begin(), ports.end(), name) != ports.end()) {
         app->selectListItem(IDC_PORT_LIST, name);
+        shownPort = name;
+    }
+}
+
+// Types over the port list: a port of the session or one that does not exist, as listed, in
+// another letter case with blanks, or naming its device; or text that names no port.
+void Robot::typePort()
+{
+    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM10"};
+    std::string port = names[below(sizeof names / sizeof names[0])];
+    std::string text = port;
+    switch (below(4)) {
+    case 0:
+        break;
+    case 1:
+        text = "  com" + port.substr(3) + " ";
+        break;
+    case 2:
+        text = port + " - Arduino Mega 2560";
+        break;
+    default:
+        text = below(2) ? "my board" : "x" + randomText(20);
+        port.clear();
+        break;
+    }
+    if (app->isEnabled(IDC_PORT_LIST)) {
+        app->setText(IDC_PORT_LIST, text);
+        shownPort = port;
     }
 }
 
@@ -291,6 +326,7 @@ void Robot::scan()
 {
     app->click(IDC_SCAN_BUTTON);
     app->settle(10000);
+    shownPort = app->text(IDC_PORT_LIST);
 }
 
 void Robot::chooseFile()
@@ -308,11 +344,20 @@ void Robot::upload()
     if (!app->isEnabled(IDC_UPLOAD_BUTTON)) {
         return; // a user cannot press it
     }
-    if (app->text(IDC_PORT_LIST) == kBoard) {
+    if (shownPort == kBoard) {
         uploadToBoard();
         return;
     }
     ProgrammerStandIn programmer(app->workFolder());
+    if (shownPort.empty()) {
+        int runs = programmer.runs();
+        app->click(IDC_UPLOAD_BUTTON);
+        expectBox({kNoPortNamed}, 5000);
+        if (programmer.runs() != runs) {
+            fail("an upload ran the programmer with no port named");
+        }
+        return;
+    }
     static const int exitCodes[] = {0, 1, 2, 255, -1, 0};
     int ending = below(6);
     int runsBefore = programmer.runs();
@@ -337,6 +382,12 @@ void Robot::upload()
         app->click(IDC_UPLOAD_BUTTON);
     }
     MessageBoxInfo box = takeBox(15000, "the upload");
+    // The programmer flashed the port the list showed, not one read for an earlier action.
+    std::string used = programmer.params();
+    if (programmer.runs() > runsBefore &&
+        used.find("-P \\\\.\\" + shownPort + " ") == std::string::npos) {
+        fail("the list showed " + shownPort + " but the programmer got: " + used);
+    }
     const std::string& caption = box.caption;
     if (box.window != nullptr && ((caption != "Success" && caption != "Error" && caption != "Stopped") ||
                                   box.text.compare(0, 11, "Programming") != 0)) {
@@ -408,6 +459,7 @@ void Robot::flashBoard()
 #ifdef VEXLOR_VIRTUAL_BOARD
     if (app->isEnabled(IDC_UPLOAD_BUTTON)) {
         app->selectListItem(IDC_PORT_LIST, kBoard);
+        shownPort = kBoard;
         upload();
     }
 #endif
@@ -464,7 +516,15 @@ void Robot::toggleLogging()
         logging = Logging::Off;
         return;
     }
-    std::string port = app->text(IDC_PORT_LIST);
+    std::string port = shownPort;
+    if (port.empty()) {
+        app->click(IDC_LOGGING_BUTTON);
+        expectBox({kNoPortNamed}, 5000);
+        return;
+    }
+    // The serial peer counts the opens of the pseudo-terminals it made.
+    bool counted = port == "COM3" || port == "COM4" || (port == kUnpluggable && !unplugged);
+    int opensBefore = counted ? peer.opens(port) : 0;
     app->click(IDC_LOGGING_BUTTON);
     if (isGateway(port)) {
         app->settle(15000);
@@ -482,6 +542,9 @@ void Robot::toggleLogging()
         }
     } else {
         expectBox(kStartBoxes, 15000);
+    }
+    if (counted && peer.opens(port) == opensBefore) {
+        fail("log mode with " + port + " shown in the list did not open " + port);
     }
 }
 
@@ -779,6 +842,7 @@ int Robot::play(int count)
         {"type a command", 8, &Robot::typeCommand},
         {"press Enter or Esc", 6, &Robot::pressEnterOrEsc},
         {"pick a port", 8, &Robot::pickPort},
+        {"type a port", 3, &Robot::typePort},
         {"scan the ports", 2, &Robot::scan},
         {"choose a file", 3, &Robot::chooseFile},
         {"upload", 3, &Robot::upload},

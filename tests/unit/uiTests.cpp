@@ -81,28 +81,27 @@ TEST_F(UiTest, SwappingLabelsHidesOneAndShowsTheOther)
     EXPECT_TRUE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
 }
 
-TEST_F(UiTest, PortNameIsReadFromTheSelectedEntryOnly)
+// The port read is what the list shows now: its selected entry, or a name typed over it, and
+// never the port of an earlier action.
+TEST_F(UiTest, PortNameIsWhatThePortListShows)
 {
     HWND ports = control(IDC_PORT_LIST);
     SendMessageA(ports, CB_RESETCONTENT, 0, 0);
-    readSelectedPortName("Programming Arduino:\n");
-    EXPECT_STREQ(app.portName, "") << "an empty list reads no name";
+    EXPECT_FALSE(readShownPortName("Programming Arduino:\n")) << "an empty list names no port";
 
     SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM3"));
     SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM10"));
     SendMessageA(ports, CB_SETCURSEL, 1, 0);
-    readSelectedPortName("Programming Arduino:\n");
+    EXPECT_TRUE(readShownPortName("Programming Arduino:\n"));
     EXPECT_STREQ(app.portName, "COM3");
 
-    SendMessageA(ports, CB_RESETCONTENT, 0, 0);
-    readSelectedPortName("Programming Arduino:\n");
-    EXPECT_STREQ(app.portName, "COM3") << "with nothing selected the last name stays";
+    SetWindowTextA(ports, " com12 ");
+    EXPECT_TRUE(readShownPortName("Programming Arduino:\n"));
+    EXPECT_STREQ(app.portName, "COM12") << "a typed name replaces the selected entry";
 
-    std::string tooLong(200, 'C');
-    SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
-    SendMessageA(ports, CB_SETCURSEL, 0, 0);
-    readSelectedPortName("Programming Arduino:\n");
-    EXPECT_STREQ(app.portName, "COM3") << "an entry longer than the name buffer is not read";
+    SetWindowTextA(ports, std::string(3000, 'x').c_str());
+    EXPECT_FALSE(readShownPortName("Programming Arduino:\n"));
+    EXPECT_STREQ(app.portName, "") << "text that names no port leaves no earlier port in force";
 }
 
 TEST_F(UiTest, BaudRadioClickLeavesExactlyThatRadioChecked)
