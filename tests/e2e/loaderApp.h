@@ -116,6 +116,10 @@ private:
 // it is ended) and what it wrote.
 DWORD runWithArguments(const std::string& arguments, const std::string& folder,
                        std::string& output, DWORD timeoutMs = 60000);
+// The same for another program, exe (a Windows path).
+DWORD runCapturingOutput(const std::string& exe, const std::string& arguments,
+                         const std::string& folder, std::string& output,
+                         DWORD timeoutMs = 60000);
 
 // How many processes of the prefix run the executable named exeName ("avrdude.exe").
 int processesNamed(const char* exeName);
