@@ -1,7 +1,7 @@
 // What the program adds to a flash: from the click on the upload button to the verdict box,
 // minus the programmer's own run time (from its process appearing to its going, watched every
-// few milliseconds in the same flash), on the virtual board through the bridge to Debian's
-// avrdude. Medians of the rounds are printed.
+// few milliseconds in the same flash), on the virtual board through the avrdude.exe this build
+// makes. Medians of the rounds are printed.
 //   flash_overhead_benchmark.exe [ROUNDS]   (3 when not given)
 #include "serialPeer.h" // brings winsock2.h, which must come before windows.h
 
@@ -71,9 +71,8 @@ bool measure(const char* name, const std::string& hexFile, int rounds)
     }
     peer.mapTo("COM7", board.portLink());
     LoaderApp app;
-    std::string bridge = windowsPathOf(VEXLOR_PROGRAMMER_BRIDGE);
-    if (!CopyFileA(bridge.c_str(), (app.workFolder() + "\\avrdude.exe").c_str(), FALSE) ||
-        !app.start() || !app.selectListItem(IDC_PORT_LIST, "COM7") ||
+    if (!installAvrdude(app.workFolder()) || !app.start() ||
+        !app.selectListItem(IDC_PORT_LIST, "COM7") ||
         !app.setText(IDC_PATH_FIELD, windowsPathOf(hexFile))) {
         printf("the program did not start on the board\n");
         return false;

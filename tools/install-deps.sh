@@ -11,8 +11,8 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools cmake ninja-build googletest
   wine wine32:i386 wine64 fonts-wine xvfb x11-utils imagemagick python3
   # The virtual board: a Linux program on libsimavr (built with the host compiler), the stock
-  # Mega 2560 bootloader, the AVR compiler for its firmware and the Linux avrdude.
-  gcc libc6-dev libsimavr-dev arduino-core-avr gcc-avr avr-libc avrdude
+  # Mega 2560 bootloader and the AVR compiler for its firmware.
+  gcc libc6-dev libsimavr-dev arduino-core-avr gcc-avr avr-libc
   # avrdude for Windows is built from Debian's avrdude source; the installer with NSIS.
   flex bison nsis
 )

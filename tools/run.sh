@@ -24,12 +24,13 @@ if [ "$preset" = mingw64 ]; then
 fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target VexlorLoader pressButton virtualBoard gatewayFirmware \
-    avrdudeBridge
+    avrdude
 
 build=$root/build/$preset
 run_dir=$build/run
 mkdir -p "$run_dir"
 export WINEPREFIX=$run_dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+use_wine_fonts
 [ -f "$WINEPREFIX/.ready" ] || { DISPLAY= wineboot -i >/dev/null 2>&1; wineserver -w; touch "$WINEPREFIX/.ready"; }
 
 # The simulated gateway: a banner shortly after the port opens, answers to the program's
@@ -53,14 +54,15 @@ sleep 0.5 # the port is mapped before the program scans
 }
 
 # The virtual board on COM5: what is flashed stays in virtual-board-flash.bin for the next run.
-# The bridge to Debian's avrdude (avrdude.exe) and the fixture firmware go into the run folder,
-# which is also put on the program's PATH: the program finds avrdude.exe there even after the
-# open-file dialog has moved its current folder elsewhere.
+# avrdude.exe as this build makes it, with its avrdude.conf, and the fixture firmware go into the
+# run folder, which is also put on the program's PATH: the program finds avrdude.exe there even
+# after the open-file dialog has moved its current folder elsewhere.
 bootloader=/usr/share/arduino/hardware/arduino/avr/bootloaders/stk500v2/stk500boot_v2_mega2560.hex
 WINEPATH="Z:${run_dir//\//\\}"
 export WINEPATH
 start_board() {
-    cp "$build/bridge/avrdude.exe" "$build/fixtures/firmware/gateway.cpp.hex" \
+    cp "$build/avrdude/avrdude.exe" "$build/avrdude/avrdude.conf" \
+        "$build/fixtures/firmware/gateway.cpp.hex" \
         "$build/fixtures/firmware/gateway-137k.cpp.hex" "$run_dir/"
     "$build/fixtures/virtualBoard" --bootloader "$bootloader" --link "$WINEPREFIX/dosdevices/com5" \
         --image "$run_dir/virtual-board-flash.bin" --load-image </dev/null \

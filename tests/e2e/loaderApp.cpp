@@ -722,13 +722,18 @@ DWORD LoaderApp::waitForExit(DWORD timeoutMs)
 }
 
 DWORD runWithArguments(const std::string& arguments, const std::string& folder,
-                       std::string& output, DWORD timeoutMs, const std::string& program)
+                       std::string& output, DWORD timeoutMs)
+{
+    return runCapturingOutput(programPath(), arguments, folder, output, timeoutMs);
+}
+
+DWORD runCapturingOutput(const std::string& exe, const std::string& arguments,
+                         const std::string& folder, std::string& output, DWORD timeoutMs)
 {
     std::string outputPath = folder + "\\command-line-output.txt";
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE file = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string exe = program.empty() ? programPath() : program;
     std::string commandLine = "\"" + exe + "\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -110,13 +110,16 @@ private:
     HWND main = nullptr;
 };
 
-// Runs the program (the build's own, unless another is named) once with a command line, as a
-// script would: in folder, with folder first on PATH (as LoaderApp::start does), its standard
-// output and error going to a file. Returns its exit code (LoaderApp::kStillRunning when it had
-// not ended within timeoutMs, after which it is ended) and what it wrote.
+// Runs the program once with a command line, as a script would: in folder, with folder first
+// on PATH (as LoaderApp::start does), its standard output and error going to a file. Returns
+// its exit code (LoaderApp::kStillRunning when it had not ended within timeoutMs, after which
+// it is ended) and what it wrote.
 DWORD runWithArguments(const std::string& arguments, const std::string& folder,
-                       std::string& output, DWORD timeoutMs = 60000,
-                       const std::string& program = std::string());
+                       std::string& output, DWORD timeoutMs = 60000);
+// The same for another program, exe (a Windows path).
+DWORD runCapturingOutput(const std::string& exe, const std::string& arguments,
+                         const std::string& folder, std::string& output,
+                         DWORD timeoutMs = 60000);
 
 // How many processes of the prefix run the executable named exeName ("avrdude.exe").
 int processesNamed(const char* exeName);

@@ -1,6 +1,7 @@
 // End-to-end checks of the whole chain without hardware: the real program uploads through
-// avrdude.exe (the bridge to Debian's avrdude) onto the virtual board (a simulated ATmega2560
-// running the stock stk500v2 bootloader), and log mode then talks to the firmware it flashed.
+// avrdude.exe (the Windows avrdude this build makes) onto the virtual board (a simulated
+// ATmega2560 running the stock stk500v2 bootloader), and log mode then talks to the firmware
+// it flashed.
 //
 // The board's port is COM7; a silent pseudo-terminal on COM3 is listed first, so the tests
 // pick the board's port as a user would. Each test has its own board.
@@ -31,6 +32,9 @@ constexpr size_t kPageSize = 256;
 // A whole flash of the 137 KiB image with verification takes about half a minute.
 constexpr DWORD kUploadTimeoutMs = 120000;
 constexpr DWORD kEventTimeoutMs = 5000;
+// On a silent port avrdude waits 10 s for each of six answers (its read time-out, 5 s and 5 s
+// a byte) before it says "timeout communicating with programmer": about a minute.
+constexpr DWORD kSilentPortTimeoutMs = 120000;
 
 const std::string kBanner = "20;00;Vexlor Gateway - R47;\r\n";
 const std::string kVersionAnswer = "20;01;VER=1.1;REV=47;BUILD=0a;\r\n";
@@ -177,14 +181,8 @@ protected:
         peer.mapTo(kBoardPort, board->portLink());
     }
 
-    // The bridge goes into the working folder, which leads the program's PATH.
-    void installBridge()
-    {
-        std::string target = app.workFolder() + "\\avrdude.exe";
-        ASSERT_TRUE(CopyFileA(windowsPathOf(VEXLOR_PROGRAMMER_BRIDGE).c_str(), target.c_str(),
-                              FALSE))
-            << "error " << GetLastError();
-    }
+    // avrdude goes into the working folder, which leads the program's PATH.
+    void installProgrammer() { ASSERT_TRUE(installAvrdude(app.workFolder())); }
 
     std::string inWorkFolder(const std::string& name) const
     {
@@ -247,9 +245,6 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    // What avrdude printed in the bridge's last run.
-    std::string avrdudeOutput() const { return readTextFile(inWorkFolder("avrdude-output.txt")); }
-
     // Starts log mode on a cleared log view (an upload leaves the programmer's output there).
     void startLogging()
     {
@@ -259,31 +254,12 @@ protected:
         ASSERT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << app.text(IDC_LOG_VIEW);
     }
 
-    // Runs the bridge as the program runs the programmer, with params as its parameter line;
-    // returns its exit code.
-    DWORD runBridge(const std::string& params)
+    // Runs avrdude.exe from the working folder with params as its parameter line, as the
+    // program runs it; returns its exit code, and what it printed in output.
+    DWORD runAvrdude(const std::string& params, std::string& output)
     {
-        std::string exe = inWorkFolder("avrdude.exe");
-        std::string commandLine = "\"" + exe + "\" " + params;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                            CREATE_NO_WINDOW, nullptr, app.workFolder().c_str(), &startup,
-                            &started)) {
-            ADD_FAILURE() << "cannot start the bridge: error " << GetLastError();
-            return STILL_ACTIVE;
-        }
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(started.hProcess, kUploadTimeoutMs) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(started.hProcess, &code);
-        } else {
-            ADD_FAILURE() << "the bridge did not end within " << kUploadTimeoutMs << " ms";
-            TerminateProcess(started.hProcess, 1);
-        }
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
-        return code;
+        return runCapturingOutput(inWorkFolder("avrdude.exe"), params, app.workFolder(), output,
+                                  kUploadTimeoutMs);
     }
 
     // Declared in this order so the program ends first, then the board, and the peer puts
@@ -296,9 +272,9 @@ protected:
 TEST_F(VirtualBoardTest, UploadedGatewayFirmwareRunsAndAnswersInLogMode)
 {
     ASSERT_NO_FATAL_FAILURE(startBoard());
-    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     // Chosen in the open-file dialog, which makes its folder the current one: the firmware
-    // lies beside the bridge, as it does for a user who keeps both in one folder.
+    // lies beside avrdude.exe, as it does for a user who keeps both in one folder.
     std::string firmware = inWorkFolder("gateway.cpp.hex");
     ASSERT_TRUE(CopyFileA(windowsPathOf(VEXLOR_GATEWAY_FIRMWARE).c_str(), firmware.c_str(), FALSE));
     ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
@@ -307,7 +283,7 @@ TEST_F(VirtualBoardTest, UploadedGatewayFirmwareRunsAndAnswersInLogMode)
     size_t before = board->events().size();
     UploadOutcome outcome;
     ASSERT_TRUE(upload(outcome));
-    EXPECT_EQ(outcome.caption, "Success") << avrdudeOutput();
+    EXPECT_EQ(outcome.caption, "Success") << app.text(IDC_LOG_VIEW);
     EXPECT_EQ(outcome.text, "Programming successful");
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
     reportTime("full flash of gateway.cpp.hex, click to box", outcome.milliseconds);
@@ -349,7 +325,7 @@ TEST_F(VirtualBoardTest, HexWithABadChecksumFailsAndLeavesTheFlashAsItWas)
 {
     // The board runs the gateway already.
     ASSERT_NO_FATAL_FAILURE(startBoard(VEXLOR_GATEWAY_FIRMWARE));
-    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     // A different, larger image, so that any page written would show in the flash.
     std::string damaged = inWorkFolder("damaged.cpp.hex");
     ASSERT_TRUE(writeTextFile(damaged,
@@ -367,11 +343,12 @@ TEST_F(VirtualBoardTest, HexWithABadChecksumFailsAndLeavesTheFlashAsItWas)
     EXPECT_EQ(outcome.caption, "Error");
     EXPECT_EQ(outcome.text, "Programming failed");
     EXPECT_EQ(outcome.status, "Programming Error");
-    EXPECT_TRUE(contains(avrdudeOutput(), "checksum mismatch")) << avrdudeOutput();
     // The log view keeps the programmer's output and ends with its reason.
     std::string log = app.text(IDC_LOG_VIEW);
-    EXPECT_TRUE(startsWith(lastLineOf(log), "Programming failed: ")) << log;
-    EXPECT_TRUE(contains(lastLineOf(log), "checksum mismatch")) << log;
+    std::string reason = lastLineOf(log);
+    EXPECT_TRUE(contains(log.substr(0, log.rfind(reason)), "checksum mismatch")) << log;
+    EXPECT_TRUE(startsWith(reason, "Programming failed: ")) << log;
+    EXPECT_TRUE(contains(reason, "checksum mismatch")) << log;
 
     // avrdude gave up before writing anything and left the bootloader, which started the
     // firmware that was there.
@@ -392,14 +369,14 @@ TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
     ASSERT_LE(dataBytes, 138u * 1024) << "the fixture is not the 137 KiB image";
 
     ASSERT_NO_FATAL_FAILURE(startBoard());
-    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
     // Typed into the path field, as a user may do instead of choosing.
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_BIG_FIRMWARE)));
     size_t before = board->events().size();
     UploadOutcome outcome;
     ASSERT_TRUE(upload(outcome));
-    EXPECT_EQ(outcome.caption, "Success") << avrdudeOutput();
+    EXPECT_EQ(outcome.caption, "Success") << app.text(IDC_LOG_VIEW);
     EXPECT_EQ(outcome.text, "Programming successful");
     reportTime("full flash of gateway-137k.cpp.hex, click to box", outcome.milliseconds);
     reportTime("slowest answer of the window during the flash", outcome.slowestAnswerMs);
@@ -441,7 +418,7 @@ TEST_F(VirtualBoardTest, ImageAbove128KiBIsFlashedAndRuns)
 TEST_F(VirtualBoardTest, StopWhileWritingEndsTheProgrammerAndTheNextFlashSucceeds)
 {
     ASSERT_NO_FATAL_FAILURE(startBoard());
-    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_BIG_FIRMWARE)));
     app.click(IDC_UPLOAD_BUTTON);
@@ -474,35 +451,44 @@ TEST_F(VirtualBoardTest, StopWhileWritingEndsTheProgrammerAndTheNextFlashSucceed
     size_t before = board->events().size();
     UploadOutcome outcome;
     ASSERT_TRUE(upload(outcome));
-    EXPECT_EQ(outcome.text, "Programming successful") << avrdudeOutput();
+    EXPECT_EQ(outcome.text, "Programming successful") << app.text(IDC_LOG_VIEW);
     ASSERT_TRUE(waitForApplicationStart(before));
     EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_BIG_FIRMWARE})));
 }
 
-// A port where no board answers: the programmer gives up, and the log view says why.
-TEST_F(VirtualBoardTest, NoBoardAnsweringEndsTheLogWithTheReason)
+// A port where no board answers: avrdude keeps retrying, the log view shows why as it goes,
+// and "Stop programming" ends it.
+TEST_F(VirtualBoardTest, NoBoardAnsweringShowsTheTimeoutLiveAndStopEndsTheProgrammer)
 {
-    ASSERT_NO_FATAL_FAILURE(installBridge());
-    // avrdude 7.1 retries for ever on a port where nothing answers: the bridge ends it sooner.
-    ASSERT_TRUE(writeTextFile(inWorkFolder("avrdude-limit.txt"), "8"));
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     ASSERT_TRUE(app.start());
     ASSERT_TRUE(app.selectListItem(IDC_PORT_LIST, kOtherPort));
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE)));
-    UploadOutcome outcome;
-    ASSERT_TRUE(upload(outcome));
-    EXPECT_EQ(outcome.text, "Programming failed");
-    EXPECT_EQ(outcome.status, "Programming Error");
-    reportTime("upload to a port where nothing answers, click to box", outcome.milliseconds);
-    std::string reason = lastLineOf(app.text(IDC_LOG_VIEW));
-    EXPECT_TRUE(startsWith(reason, "Programming failed: avrdude")) << reason;
-    EXPECT_TRUE(contains(reason, "No board answered")) << reason;
+    app.click(IDC_UPLOAD_BUTTON);
+    DWORD started = GetTickCount();
+    while (!contains(app.text(IDC_LOG_VIEW), "timeout communicating with programmer") &&
+           GetTickCount() - started < kSilentPortTimeoutMs) {
+        Sleep(200);
+    }
+    ASSERT_TRUE(contains(app.text(IDC_LOG_VIEW), "timeout communicating with programmer"))
+        << app.text(IDC_LOG_VIEW);
+    reportTime("upload to a port where nothing answers, click to the timeout in the log view",
+               GetTickCount() - started);
+    EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
+
+    app.click(IDC_UPLOAD_BUTTON);
+    MessageBoxInfo box = app.waitForMessageBox(kEventTimeoutMs, true);
+    EXPECT_EQ(box.text, "Programming stopped");
+    EXPECT_EQ(processesNamed("avrdude.exe"), 0) << "the programmer is gone";
+    app.dismiss(box.window);
+    ASSERT_TRUE(app.waitUntilGone(box.window));
 }
 
 // The command line flashes the board like the button, and says so.
 TEST_F(VirtualBoardTest, CommandLineFlashesTheBoard)
 {
     ASSERT_NO_FATAL_FAILURE(startBoard());
-    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     size_t before = board->events().size();
     std::string output;
     DWORD code = runWithArguments("--flash \"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) +
@@ -521,17 +507,17 @@ TEST_F(VirtualBoardTest, CommandLineFlashesTheBoard)
 TEST_F(VirtualBoardTest, ProgrammerLineWithoutSkippingTheEraseFailsOnTheStockBootloader)
 {
     ASSERT_NO_FATAL_FAILURE(startBoard());
-    ASSERT_NO_FATAL_FAILURE(installBridge());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
     const std::string common = std::string("-p atmega2560 -c stk500v2 -P \\\\.\\") + kBoardPort +
                                " -b 115200 ";
     const std::string update =
         "-U flash:w:\"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) + "\":i ";
 
     size_t before = board->events().size();
-    DWORD code = runBridge(common + update);
-    EXPECT_NE(code, 0u) << avrdudeOutput();
-    EXPECT_NE(code, static_cast<DWORD>(STILL_ACTIVE));
-    std::string output = avrdudeOutput();
+    std::string output;
+    DWORD code = runAvrdude(common + update, output);
+    EXPECT_NE(code, 0u) << output;
+    EXPECT_NE(code, static_cast<DWORD>(STILL_ACTIVE)) << output;
     EXPECT_TRUE(contains(output, "erasing chip")) << output;
     EXPECT_FALSE(contains(output, "bytes of flash written")) << output;
     ASSERT_TRUE(waitForApplicationStart(before));
@@ -540,8 +526,8 @@ TEST_F(VirtualBoardTest, ProgrammerLineWithoutSkippingTheEraseFailsOnTheStockBoo
 
     before = board->events().size();
     DWORD started = GetTickCount();
-    EXPECT_EQ(runBridge(common + "-D " + update), 0u) << avrdudeOutput();
-    reportTime("avrdude run of gateway.cpp.hex through the bridge", GetTickCount() - started);
+    EXPECT_EQ(runAvrdude(common + "-D " + update, output), 0u) << output;
+    reportTime("avrdude run of gateway.cpp.hex on its own", GetTickCount() - started);
     ASSERT_TRUE(waitForApplicationStart(before));
     EXPECT_GE(board->countEvents("page write", before),
               static_cast<int>(pagesOf(VEXLOR_GATEWAY_FIRMWARE)));

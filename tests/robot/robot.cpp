@@ -465,13 +465,12 @@ void Robot::flashBoard()
 #endif
 }
 
-// A real flash of the gateway firmware through the avrdude bridge; the board then logs again.
+// A real flash of the gateway firmware through avrdude.exe; the board then logs again.
 void Robot::uploadToBoard()
 {
 #ifdef VEXLOR_VIRTUAL_BOARD
-    std::string programmer = app->workFolder() + "\\avrdude.exe";
-    if (!CopyFileA(windowsPathOf(VEXLOR_PROGRAMMER_BRIDGE).c_str(), programmer.c_str(), FALSE)) {
-        fail("the avrdude bridge could not be installed");
+    if (!installAvrdude(app->workFolder())) {
+        fail("avrdude.exe could not be installed");
         return;
     }
     app->setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE));

@@ -82,9 +82,10 @@ TEST(Smoke, ProgramFlashesTheVirtualBoardWithTheAvrdudeBesideIt)
     LoaderApp app;
     size_t before = board.events().size();
     std::string output;
-    DWORD code = runWithArguments("--flash \"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) +
-                                      "\" --port COM5",
-                                  app.workFolder(), output, kFlashTimeoutMs, program);
+    DWORD code = runCapturingOutput(program,
+                                    "--flash \"" + windowsPathOf(VEXLOR_GATEWAY_FIRMWARE) +
+                                        "\" --port COM5",
+                                    app.workFolder(), output, kFlashTimeoutMs);
     EXPECT_EQ(code, 0u) << output;
     // avrdude read the flash back and compared it with the file.
     EXPECT_NE(output.find("bytes of flash verified"), std::string::npos) << output;
