@@ -4,6 +4,7 @@
 
 #include "appState.h"
 #include "gateway/fileLogging.h"
+#include "gateway/gatewayCommands.h"
 #include "mainWindow.h"
 #include "programming/fileSelection.h"
 #include "programming/programmer.h"
@@ -63,6 +64,7 @@ void prepareControls()
     swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
     setUploadEnabled(false);
     raiseLogViewLimit();
+    SendDlgItemMessageA(app.mainWindow, IDC_COMMAND_FIELD, EM_LIMITTEXT, kLongestCommand, 0);
 }
 
 namespace {

@@ -117,6 +117,21 @@ void removeCloseCommand(HWND window)
     }
 }
 
+void disableQuickEdit()
+{
+    HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    if (input == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) {
+        SetConsoleMode(input, (mode | ENABLE_EXTENDED_FLAGS) & ~ENABLE_QUICK_EDIT_MODE);
+    }
+    CloseHandle(input);
+}
+
 void toggleDebugConsole()
 {
     app.debugConsoleOn = app.debugConsoleOn ? 0 : 1;
@@ -124,6 +139,7 @@ void toggleDebugConsole()
         if (AllocConsole()) {
             openConsoleStream();
             removeCloseCommand(GetConsoleWindow());
+            disableQuickEdit();
             SetConsoleTitleA("Vexlor Loader Debug screen");
             SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
         }

@@ -17,3 +17,6 @@ void toggleDebugConsole();
 // box would end the whole program, even in the middle of a flash; unticking the check box
 // closes it instead.
 void removeCloseCommand(HWND window);
+// Turns Quick Edit off for the process's console: with it on (the default), a selection in the
+// console stops every write to it, and so the whole window, in the middle of a flash too.
+void disableQuickEdit();

@@ -12,6 +12,8 @@
 #include "resource.h"
 #include "serial/serial.h"
 
+static_assert(sizeof app.commandBuffer == kLongestCommand + 2, "the command, its line feed, NUL");
+
 bool isValidCommandLength(int length)
 {
     return length >= kShortestCommand;
@@ -24,8 +26,7 @@ void sendTypedCommand()
     }
     trace("Stop timer\n");
     stopPollTimer();
-    GetDlgItemTextA(app.mainWindow, IDC_COMMAND_FIELD, app.commandBuffer,
-                    sizeof app.commandBuffer - 1);
+    GetDlgItemTextA(app.mainWindow, IDC_COMMAND_FIELD, app.commandBuffer, kLongestCommand + 1);
     int length = static_cast<int>(strlen(app.commandBuffer));
     if (!isValidCommandLength(length)) {
         trace("Not a valid command (%d)\n", length);

@@ -3,6 +3,9 @@
 
 // A typed command needs at least this many characters; shorter ones are refused.
 constexpr int kShortestCommand = 5;
+// The gateway gets at most this many characters of it (then its line feed); the command field
+// takes no more, so nothing typed is cut off unseen.
+constexpr int kLongestCommand = 98;
 
 bool isValidCommandLength(int length);
 

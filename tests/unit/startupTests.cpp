@@ -38,6 +38,16 @@ TEST_F(StartupTest, ControlsStartInTheirInitialStates)
     EXPECT_EQ(GetFocus(), control(IDC_PATH_FIELD));
 }
 
+// Typing stops where the gateway's share of the command ends: nothing is cut off unseen.
+TEST_F(StartupTest, CommandFieldTakesNoMoreThanIsSent)
+{
+    prepareControls();
+    for (int typed = 0; typed < 120; ++typed) {
+        SendMessageA(control(IDC_COMMAND_FIELD), WM_CHAR, 'a', 0);
+    }
+    EXPECT_EQ(text(IDC_COMMAND_FIELD), std::string(98, 'a'));
+}
+
 TEST_F(StartupTest, LogViewTakesFarMoreThanTheDefaultLimit)
 {
     prepareControls();

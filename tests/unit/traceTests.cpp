@@ -91,4 +91,28 @@ TEST(DebugScreenMenu, CloseCommandIsTakenOffTheSystemMenu)
     DestroyWindow(window);
 }
 
+// Quick Edit is on by default; the debug screen turns it off, so that selecting text there
+// cannot stop the program.
+TEST(DebugScreenConsole, QuickEditIsTurnedOff)
+{
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    HANDLE input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+    ASSERT_NE(input, INVALID_HANDLE_VALUE);
+    DWORD mode = 0;
+    ASSERT_TRUE(GetConsoleMode(input, &mode));
+    ASSERT_TRUE(SetConsoleMode(input, mode | ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE));
+    ASSERT_TRUE(GetConsoleMode(input, &mode));
+    ASSERT_NE(mode & ENABLE_QUICK_EDIT_MODE, 0u) << "the console keeps no Quick Edit flag";
+
+    disableQuickEdit();
+    ASSERT_TRUE(GetConsoleMode(input, &mode));
+    EXPECT_EQ(mode & ENABLE_QUICK_EDIT_MODE, 0u);
+    EXPECT_NE(mode & ENABLE_EXTENDED_FLAGS, 0u) << "the flag only counts with extended flags";
+    CloseHandle(input);
+    FreeConsole();
+}
+
 } // namespace
