@@ -14,7 +14,7 @@
 static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 8 ? 152 : 88),
               "the full record, with its reserved fields");
 
-void chooseFirmwareFile(HWND window)
+bool chooseFirmwareFile(HWND window)
 {
     setStatusLine("File Selection in progress..");
     char path[MAX_PATH];
@@ -31,14 +31,17 @@ void chooseFirmwareFile(HWND window)
     dialog.lpstrInitialDir = nullptr;
     dialog.lpstrTitle = "VEXLOR";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    GetOpenFileNameA(&dialog);
+    bool chosen = GetOpenFileNameA(&dialog) != FALSE;
     // A failed dialog may leave anything in the buffer; it is read as a string all the same.
     path[sizeof path - 1] = '\0';
 
-    trace("File: %s\n", path);
-    memcpy(app.firmwarePath, path, strlen(path) + 1);
+    trace("File: %s\n", chosen ? path : "(none chosen)");
+    if (chosen) {
+        memcpy(app.firmwarePath, path, strlen(path) + 1);
+    }
     trace("File selection done\n");
     setStatusLine("OK");
+    return chosen;
 }
 
 namespace {
@@ -67,8 +70,14 @@ LRESULT CALLBACK pathFieldWithDrops(HWND field, UINT message, WPARAM wParam, LPA
 
 void selectFirmwareFile()
 {
-    chooseFirmwareFile(app.mainWindow);
-    takeFirmwarePath();
+    // Cancel changes nothing: the path field, the upload button and the status line stay.
+    char status[256] = "";
+    GetDlgItemTextA(app.mainWindow, IDC_STATUS_LINE, status, sizeof status);
+    if (chooseFirmwareFile(app.mainWindow)) {
+        takeFirmwarePath();
+    } else {
+        setStatusLine(status);
+    }
 }
 
 void forwardDroppedFiles(HWND pathField)

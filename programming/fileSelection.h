@@ -4,8 +4,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// Runs the open-file dialog and stores its outcome (empty after a cancel) in firmwarePath.
-void chooseFirmwareFile(HWND window);
+// Runs the open-file dialog; a chosen file goes to firmwarePath. False when it was cancelled
+// (firmwarePath is then left as it was).
+bool chooseFirmwareFile(HWND window);
 
 // Handler of "Select &File".
 void selectFirmwareFile();

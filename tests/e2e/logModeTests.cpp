@@ -106,14 +106,12 @@ protected:
         return waitFor([&] { return endsWith(logView(), tail); }, timeoutMs);
     }
 
-    // Opens the file dialog and cancels it: a file counts as chosen from then on.
-    void chooseNoFile()
+    // Chooses a firmware file: from then on the upload button comes back after log mode.
+    void chooseAFile()
     {
-        app.click(IDC_SELECT_FILE_BUTTON);
-        MessageBoxInfo dialog = app.waitForMessageBox(10000, true);
-        ASSERT_EQ(dialog.caption, "VEXLOR");
-        PostMessageA(dialog.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        ASSERT_TRUE(app.settle(10000));
+        std::string firmware = app.workFolder() + "\\gateway.cpp.hex";
+        ASSERT_TRUE(writeTextFile(firmware, ":00000001FF\n"));
+        ASSERT_TRUE(app.chooseFile(firmware));
     }
 
     // Unplugs the gateway and waits until the program has noticed.
@@ -181,7 +179,7 @@ TEST_F(LogModeTest, EachOpenFailureIsReportedAndLeavesLoggingOff)
     expectErrorBox("ERROR: Serial port could not be opened");
     expectStoppedState(false);
 
-    chooseNoFile(); // from now on the upload button comes back after log mode
+    ASSERT_NO_FATAL_FAILURE(chooseAFile());
     peer.mapTo(kPort, "/");
     app.click(IDC_LOGGING_BUTTON);
     expectErrorBox("ERROR: Serial port access denied by the system (already in use?)");

@@ -153,14 +153,17 @@ TEST_F(UploadTest, ChoosingAFileFillsThePathAndEnablesUpload)
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
 }
 
-TEST_F(UploadTest, CancellingTheDialogClearsThePathAndStillEnablesUpload)
+TEST_F(UploadTest, CancellingTheDialogChangesNothing)
 {
     ASSERT_TRUE(app.start());
-    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, "C:\\firmware\\old.cpp.hex"));
-
     ASSERT_TRUE(app.cancelFileChoice());
-
     EXPECT_EQ(app.text(IDC_PATH_FIELD), "");
+    EXPECT_FALSE(app.isEnabled(IDC_UPLOAD_BUTTON)) << "still no file to flash";
+
+    ASSERT_TRUE(app.chooseFile(writeFirmware("gateway.cpp.hex")));
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, "C:\\firmware\\typed.cpp.hex"));
+    ASSERT_TRUE(app.cancelFileChoice());
+    EXPECT_EQ(app.text(IDC_PATH_FIELD), "C:\\firmware\\typed.cpp.hex");
     EXPECT_TRUE(app.isEnabled(IDC_UPLOAD_BUTTON));
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
 }

@@ -332,11 +332,11 @@ void Robot::scan()
 void Robot::chooseFile()
 {
     if (below(3) == 0) {
-        app->cancelFileChoice();
+        app->cancelFileChoice(); // changes nothing
     } else {
         app->chooseFile(app->workFolder() + "\\robot.cpp.hex");
+        fileChosen = true;
     }
-    fileChosen = true;
 }
 
 void Robot::upload()
