@@ -176,7 +176,9 @@ ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* pa
             run.outcome = PROGRAMMER_TIMED_OUT;
             break;
         }
-        if (watcher.waitForProcess(child.process, kPollMs)) {
+        // A stop that comes after the programmer ended by itself changes nothing: its own
+        // outcome is reported.
+        if (watcher.waitForProcess(child.process, kPollMs) && !child.hasEnded()) {
             child.end();
             run.outcome = PROGRAMMER_STOPPED;
             break;

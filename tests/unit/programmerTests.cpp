@@ -306,6 +306,25 @@ TEST_F(RunProgrammerTest, OutputArrivesAsItComesWithOneLinePerPhase)
     EXPECT_EQ(watcher.progressTexts.back().substr(0, 12), "Reading 100%");
 }
 
+// The user's stop (or close) arrives only after the programmer has ended by itself.
+class LateStopWatcher : public CollectingWatcher {
+public:
+    bool waitForProcess(HANDLE process, DWORD) override
+    {
+        WaitForSingleObject(process, 10000);
+        return true;
+    }
+};
+
+TEST_F(RunProgrammerTest, StopAfterTheProgrammerEndedReportsItsOwnOutcome)
+{
+    LateStopWatcher late;
+    installStandIn("1");
+    EXPECT_EQ(runProgrammer(late).outcome, PROGRAMMER_FAILED);
+    installStandIn("0");
+    EXPECT_EQ(runProgrammer(late).outcome, PROGRAMMER_SUCCEEDED);
+}
+
 TEST_F(RunProgrammerTest, StopEndsTheProgrammerAndWhatItStartedAtOnce)
 {
     installStandIn("0", "forever");
