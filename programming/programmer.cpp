@@ -144,10 +144,14 @@ ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
     std::string programmer = locateProgrammer(programFolder(), searchPath());
     ProgrammerRun run = runProgrammerProcess(programmer, app.programmerParams, timeLimitMs, watcher);
     switch (run.outcome) {
-    case PROGRAMMER_MISSING:
+    case PROGRAMMER_MISSING: {
         trace("Could not launch external program\n");
-        setStatusLine("Unable to launch programmer Error");
+        std::string reason = startFailureReason(run.startError);
+        // A programmer that is there but cannot be started says why, not "not found".
+        setStatusLine(reason.empty() ? "Unable to launch programmer Error"
+                                     : ("Unable to launch programmer: " + reason).c_str());
         break;
+    }
     case PROGRAMMER_TIMED_OUT:
         // A programmer that hangs (a board that never answers) must not keep the upload forever.
         trace("External program did not end in time and was stopped\n");

@@ -63,6 +63,7 @@ public:
             CloseHandle(input);
         }
         if (!ok) {
+            startError = GetLastError();
             return false;
         }
         process = started.hProcess;
@@ -103,6 +104,7 @@ public:
     }
 
     HANDLE process = nullptr;
+    DWORD startError = 0;
 
 private:
     HANDLE output = nullptr;
@@ -151,6 +153,27 @@ private:
 
 } // namespace
 
+std::string startFailureReason(DWORD startError)
+{
+    if (startError == 0 || startError == ERROR_FILE_NOT_FOUND || startError == ERROR_PATH_NOT_FOUND) {
+        return std::string();
+    }
+    char text[256] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  startError, 0, text, sizeof text, nullptr);
+    std::string reason(text, length);
+    // Some texts name the file as "%1" ("%1 is not a valid Win32 application").
+    size_t insert = reason.find("%1");
+    if (insert != std::string::npos) {
+        reason.replace(insert, 2, "avrdude.exe");
+    }
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    return reason.empty() ? "error " + std::to_string(startError) : reason;
+}
+
 ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* params,
                                    DWORD timeLimitMs, ProgrammerWatcher& watcher)
 {
@@ -158,6 +181,7 @@ ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* pa
     ChildProcess child;
     if (programmer.empty() || !child.start(programmer, params)) {
         run.outcome = PROGRAMMER_MISSING;
+        run.startError = child.startError;
         return run;
     }
     OutputRelay relay(watcher);

@@ -17,6 +17,7 @@ enum ProgrammerOutcome {
 struct ProgrammerRun {
     ProgrammerOutcome outcome = PROGRAMMER_MISSING;
     DWORD exitCode = 0;    // when it ended by itself
+    DWORD startError = 0;  // why a programmer that was found could not be started (0: none found)
     std::string lastError; // the last line of its output that reads like an error
 };
 
@@ -32,6 +33,10 @@ public:
     // true when the user has asked to stop the programmer.
     virtual bool waitForProcess(HANDLE process, DWORD waitMs) = 0;
 };
+
+// The system's reason why a programmer could not be started, for startError; empty for none or
+// for a missing file, which the program names itself.
+std::string startFailureReason(DWORD startError);
 
 // Runs programmer (a full path) with params as its command line, its standard output and
 // standard error on one pipe, without a window. The output reaches the watcher as it comes.

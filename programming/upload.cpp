@@ -48,6 +48,10 @@ std::string reasonFor(const ProgrammerRun& run)
     case PROGRAMMER_FAILED:
         return failureReason(run.lastError, run.exitCode);
     case PROGRAMMER_MISSING:
+        if (!startFailureReason(run.startError).empty()) {
+            return "Programming failed: avrdude.exe could not be started: " +
+                   startFailureReason(run.startError) + ".";
+        }
         return "Programming failed: avrdude.exe could not be started. Put avrdude.exe and "
                "avrdude.conf in the same folder as VexlorLoader.exe.";
     case PROGRAMMER_TIMED_OUT:

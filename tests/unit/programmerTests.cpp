@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -248,6 +250,20 @@ TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
     EXPECT_EQ(text(IDC_STATUS_LINE), "Programming Error");
     EXPECT_EQ(lines, kSection + "Exitcode 1\nExternal program ended with an error\n"
                                 "Execute external program done\n");
+}
+
+// An avrdude.exe that is there but is no program: the system's reason, not "not found".
+TEST_F(RunProgrammerTest, ProgrammerThatCannotBeStartedSaysWhy)
+{
+    writeFile("avrdude.exe", "not a program");
+    ProgrammerRun run = runProgrammer(watcher);
+    EXPECT_EQ(run.outcome, PROGRAMMER_MISSING);
+    EXPECT_NE(run.startError, 0u);
+    std::string status = text(IDC_STATUS_LINE);
+    EXPECT_EQ(status.rfind("Unable to launch programmer: ", 0), 0u) << status;
+    EXPECT_GT(status.size(), strlen("Unable to launch programmer: ")) << status;
+    EXPECT_EQ(status.find('%'), std::string::npos) << "an insert left in the text: " << status;
+    std::cout << "[  REASON  ] " << status << std::endl;
 }
 
 TEST_F(RunProgrammerTest, MissingProgrammerIsReportedWithoutADialog)
