@@ -15,5 +15,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     if (options.given) {
         return runCommandLine(options);
     }
-    return runApplication(instance, previousInstance, showCommand);
+    return runApplication(instance, previousInstance, showCommand, options.openFile);
 }

@@ -132,13 +132,17 @@ HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
     return app.mainWindow;
 }
 
-int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand)
+int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand,
+                   const std::string& firmwareFile)
 {
     if (createMainWindow(instance, previousInstance) == nullptr) {
         reportNoWindow();
         return kNoWindowExitCode;
     }
     prepareControls();
+    if (!firmwareFile.empty()) {
+        openFirmwareFile(firmwareFile);
+    }
     ShowWindow(app.mainWindow, showCommand);
     return runMessageLoop();
 }

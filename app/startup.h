@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Registers the window class, creates and prepares the main window, runs the message
 // loop and returns the exit code. When the window cannot be created the user is told
 // and a non-zero code is returned at once.
-int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand);
+int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand,
+                   const std::string& firmwareFile = std::string());
 
 // Registers the class (unless a previous instance did) and creates the main window from
 // its template; the window is kept in the application state. Null when creation fails.

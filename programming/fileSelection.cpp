@@ -80,6 +80,15 @@ void selectFirmwareFile()
     }
 }
 
+void openFirmwareFile(const std::string& path)
+{
+    traceSection("File given:\n");
+    trace("File: %s\n", path.c_str());
+    // Cut to what the upload reads of the path field; a longer path is refused as too long.
+    lstrcpynA(app.firmwarePath, path.c_str(), sizeof app.firmwarePath);
+    takeFirmwarePath();
+}
+
 void forwardDroppedFiles(HWND pathField)
 {
     WNDPROC previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(

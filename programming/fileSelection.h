@@ -4,12 +4,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // Runs the open-file dialog; a chosen file goes to firmwarePath. False when it was cancelled
 // (firmwarePath is then left as it was).
 bool chooseFirmwareFile(HWND window);
 
 // Handler of "Select &File".
 void selectFirmwareFile();
+
+// Takes path as if it had been chosen in the dialog (a file given on the command line).
+void openFirmwareFile(const std::string& path);
 
 // Lets the path field pass files dropped on it to the main window (the field accepts drops,
 // but an edit control does nothing with them).

@@ -63,6 +63,8 @@ public:
         }
     }
     void line(const std::string& text) { write(text + "\n"); }
+    // Whether anybody will read what is written: a file, a pipe or a console.
+    bool isRead() const { return handle != INVALID_HANDLE_VALUE; }
 
 private:
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -100,6 +102,10 @@ bool isPortName(std::string& port)
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
     CommandLine options;
+    if (argc == 2 && argv[1][0] != '-' && argv[1][0] != '/') {
+        options.openFile = argv[1];
+        return options;
+    }
     options.given = argc > 1;
     for (int i = 1; i < argc && options.error.empty(); ++i) {
         std::string option = argv[i];
@@ -138,6 +144,11 @@ int runCommandLine(const CommandLine& options)
     if (!options.error.empty()) {
         output.line("Vexlor Loader: " + options.error);
         output.write(kUsage);
+        if (!output.isRead()) {
+            // Started from the desktop or a shortcut: nobody would see a word otherwise.
+            MessageBoxA(nullptr, ("Vexlor Loader: " + options.error + "\r\n\r\n" + kUsage).c_str(),
+                        "Vexlor Loader", MB_OK | MB_ICONERROR);
+        }
         return kBadOptionsExitCode;
     }
     lstrcpynA(app.portName, options.port.c_str(), sizeof app.portName);

@@ -10,6 +10,9 @@ struct CommandLine {
     std::string file;
     std::string port;   // "COMn"
     std::string error;  // why the options cannot be followed; empty when they can
+    // A file given alone ("Open with", a file dropped on the program's icon): the window opens
+    // with it in the path field, as if chosen in the dialog.
+    std::string openFile;
 };
 
 // Reads the options after the program's name (argv[0]).

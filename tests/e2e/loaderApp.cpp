@@ -270,7 +270,8 @@ LoaderApp::~LoaderApp()
     }
 }
 
-::testing::AssertionResult LoaderApp::start(const std::string& program, DWORD timeoutMs)
+::testing::AssertionResult LoaderApp::start(const std::string& program, DWORD timeoutMs,
+                                            const std::string& arguments)
 {
     if (folder.empty()) {
         return ::testing::AssertionFailure() << "no working folder could be made";
@@ -284,7 +285,7 @@ LoaderApp::~LoaderApp()
     // and the program keeps finding what a test put there (the stand-in programmer).
     RegDeleteKeyA(HKEY_CURRENT_USER, kLastVisitedFolders);
     std::string exe = program.empty() ? programPath() : program;
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     // The working folder leads the program's PATH: a programmer a test puts there is found as

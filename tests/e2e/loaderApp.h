@@ -35,10 +35,11 @@ public:
 
     const std::string& workFolder() const { return folder; }
 
-    // Starts the program (the build's own, unless another is named) and waits until its main
-    // window is shown and has a status.
+    // Starts the program (the build's own, unless another is named) with arguments and waits
+    // until its main window is shown and has a status.
     ::testing::AssertionResult start(const std::string& program = std::string(),
-                                     DWORD timeoutMs = 20000);
+                                     DWORD timeoutMs = 20000,
+                                     const std::string& arguments = std::string());
 
     HWND mainWindow() const { return main; }
     DWORD processId() const { return process.dwProcessId; }

@@ -2,6 +2,7 @@
 // must not close it, clearing the log and closing through the caption button.
 // Each test starts its own program, so no test depends on another's leftovers.
 #include "loaderApp.h"
+#include "programmerStandIn.h"
 
 #include "resource.h"
 
@@ -118,6 +119,30 @@ TEST(Shell, CaptionCloseButtonEndsProgramWithExitCodeZero)
 
     EXPECT_EQ(app.waitForExit(10000), 0u);
     EXPECT_FALSE(IsWindow(app.mainWindow()));
+}
+
+// "Open with" a firmware file, or a file dropped on the program's icon: the window opens with
+// it in the path field, as if chosen in the dialog.
+TEST(Shell, AFileGivenAloneOpensInThePathField)
+{
+    LoaderApp app;
+    std::string firmware = app.workFolder() + "\\gateway.cpp.hex";
+    ASSERT_TRUE(writeTextFile(firmware, ":00000001FF\n"));
+    ASSERT_TRUE(app.start(std::string(), 20000, "\"" + firmware + "\""));
+    EXPECT_EQ(app.text(IDC_PATH_FIELD), firmware);
+    EXPECT_TRUE(app.isEnabled(IDC_UPLOAD_BUTTON));
+}
+
+// Started from the desktop (no console, no output handle), a wrong option is said in a box
+// instead of the program ending without a word.
+TEST(Shell, AWrongOptionWithoutAConsoleIsSaidInABox)
+{
+    LoaderApp app;
+    EXPECT_FALSE(app.start(std::string(), 3000, "--verbose")) << "no window opens";
+    MessageBoxInfo box = app.waitForMessageBox(10000);
+    EXPECT_NE(box.text.find("unknown option --verbose"), std::string::npos) << box.text;
+    app.dismiss(box.window);
+    EXPECT_EQ(app.waitForExit(10000), 2u);
 }
 
 } // namespace

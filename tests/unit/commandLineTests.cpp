@@ -19,6 +19,16 @@ TEST(CommandLineTest, NoOptionsStartTheWindow)
     EXPECT_FALSE(parse({}).given);
 }
 
+// "Open with" and a file dropped on the program's icon hand over the file's path alone.
+TEST(CommandLineTest, AFileAloneOpensTheWindowWithIt)
+{
+    CommandLine options = parse({"C:\\fw\\a b.cpp.hex"});
+    EXPECT_FALSE(options.given);
+    EXPECT_EQ(options.openFile, "C:\\fw\\a b.cpp.hex");
+    EXPECT_EQ(parse({"--verbose"}).openFile, "") << "an option is no file";
+    EXPECT_TRUE(parse({"a.cpp.hex", "b.cpp.hex"}).given) << "two files are refused as options";
+}
+
 TEST(CommandLineTest, FlashAndPortInEitherOrder)
 {
     for (const CommandLine& options : {parse({"--flash", "C:\\fw\\a b.cpp.hex", "--port", "COM5"}),
