@@ -66,10 +66,14 @@ void dispatchCommand(HWND window, int id)
     }
 }
 
-void greySizingCommands(HMENU menu)
+// The window has a fixed size; the log file commands wait while the programmer runs.
+void greyMenuCommands(HMENU menu)
 {
     EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    UINT logFileCommands = MF_BYCOMMAND | (app.flashing ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(menu, IDM_SAVE_LOG_AS, logFileCommands);
+    EnableMenuItem(menu, IDM_LOG_TO_FILE, logFileCommands);
 }
 
 // Closing during a flash asks first; the upload ends the program once the programmer is stopped.
@@ -102,11 +106,17 @@ bool runSystemCommand(HWND window, WPARAM command)
         ShowWindow(window, SW_RESTORE);
         SetFocus(GetDlgItem(window, IDC_NO_CONTROL));
         return true;
+    // Their dialogs' loops would stop the programmer's output from being read, its time limit
+    // from being checked and "Stop programming" from being reached: refused while it runs.
     case IDM_SAVE_LOG_AS:
-        saveLogAs();
+        if (!app.flashing) {
+            saveLogAs();
+        }
         return true;
     case IDM_LOG_TO_FILE:
-        toggleLogToFile();
+        if (!app.flashing) {
+            toggleLogToFile();
+        }
         return true;
     default:
         return false;
@@ -154,11 +164,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         pollGateway();
         break;
     case WM_DROPFILES:
-        dropFirmwareFiles(reinterpret_cast<HDROP>(wParam));
+        if (app.flashing) {
+            DragFinish(reinterpret_cast<HDROP>(wParam)); // no box while the programmer runs
+        } else {
+            dropFirmwareFiles(reinterpret_cast<HDROP>(wParam));
+        }
         return 0;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
-        greySizingCommands(reinterpret_cast<HMENU>(wParam));
+        greyMenuCommands(reinterpret_cast<HMENU>(wParam));
         return 0;
     default:
         break;

@@ -112,6 +112,7 @@ private:
     void plugBackIn();
     void toggleLogFile();
     void saveLog();
+    void askForALogFileMidFlash();
 
     // The model and its checks.
     void fail(const std::string& what);
@@ -436,7 +437,7 @@ void Robot::actMidFlash()
         {"type a command", 1, &Robot::typeCommand},
         {"press Enter or Esc", 1, &Robot::pressEnterOrEsc},
         {"debug screen", 1, &Robot::toggleDebugScreen},
-        {"save the log", 1, &Robot::saveLog},
+        {"save the log or log to a file", 1, &Robot::askForALogFileMidFlash},
         {"clear the log", 1, &Robot::clearLog},
     };
     for (int count = below(4); count > 0 && problem.empty(); --count) {
@@ -691,6 +692,19 @@ void Robot::toggleLogFile()
         fileLogging = true;
     } else {
         fail("the log file could not be chosen");
+    }
+}
+
+// The log file commands open dialogs, whose loops would keep the flash from being watched and
+// stopped: while the programmer runs they open nothing.
+void Robot::askForALogFileMidFlash()
+{
+    app->systemCommand(below(2) ? IDM_SAVE_LOG_AS : IDM_LOG_TO_FILE);
+    app->settle(5000);
+    MessageBoxInfo box = app->findMessageBox(true);
+    if (box.window != nullptr) {
+        fail("\"" + box.caption + "\" opened while the programmer runs");
+        app->dismiss(box.window);
     }
 }
 
