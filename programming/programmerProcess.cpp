@@ -155,12 +155,13 @@ private:
 
 std::string startFailureReason(DWORD startError)
 {
-    if (startError == 0 || startError == ERROR_FILE_NOT_FOUND || startError == ERROR_PATH_NOT_FOUND) {
+    if (startError == 0 || startError == ERROR_FILE_NOT_FOUND ||
+        startError == ERROR_PATH_NOT_FOUND) {
         return std::string();
     }
     char text[256] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  startError, 0, text, sizeof text, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, startError, 0, text, sizeof text, nullptr);
     std::string reason(text, length);
     // Some texts name the file as "%1" ("%1 is not a valid Win32 application").
     size_t insert = reason.find("%1");
