@@ -19,13 +19,6 @@ LogFile logFile;
 std::string failedPath;   // the file whose write failed, until its box was shown
 std::string failedReason;
 
-SYSTEMTIME localTime()
-{
-    SYSTEMTIME time;
-    GetLocalTime(&time);
-    return time;
-}
-
 void tickLogToFile(bool on)
 {
     CheckMenuItem(GetSystemMenu(app.mainWindow, FALSE), IDM_LOG_TO_FILE,
@@ -135,24 +128,26 @@ bool startLogFile(const char* path)
 
 void logReceived(const char* text, size_t count)
 {
-    if (logFile.isOpen() && !logFile.write(text, count, localTime())) {
+    if (logFile.isOpen() && !logFile.write(text, count, logTimeNow())) {
         stopAfterWriteError();
     }
 }
 
 void logLine(const char* text)
 {
-    if (logFile.isOpen() && !logFile.writeLine(text, localTime())) {
+    if (logFile.isOpen() && !logFile.writeLine(text, logTimeNow())) {
         stopAfterWriteError();
     }
 }
 
 void logPortLost(const char* note)
 {
-    SYSTEMTIME time = localTime();
+    LogTime time = logTimeNow();
     if (logFile.isOpen() && !(logFile.endPartialLine(time) && logFile.writeLine(note, time))) {
         stopAfterWriteError();
+        return;
     }
+    logFile.flushToDisk(); // what came before the loss is kept, whatever happens next
 }
 
 std::string logFilePath()

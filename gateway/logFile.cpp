@@ -7,13 +7,38 @@
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
+// What was written reaches the disk at least this often.
+constexpr DWORD kFlushEveryMs = 3000;
+
+long long ticksOf(const FILETIME& time)
+{
+    return (static_cast<long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 
 } // namespace
 
-void formatTimestamp(const SYSTEMTIME& time, char* text)
+LogTime logTimeNow()
 {
-    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", time.wYear, time.wMonth, time.wDay,
-              time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+    FILETIME utc;
+    GetSystemTimeAsFileTime(&utc);
+    FILETIME local;
+    LogTime now;
+    if (FileTimeToLocalFileTime(&utc, &local)) {
+        now.offsetMinutes = static_cast<int>((ticksOf(local) - ticksOf(utc)) / 600000000LL);
+    } else {
+        local = utc;
+    }
+    FileTimeToSystemTime(&local, &now.local);
+    return now;
+}
+
+void formatTimestamp(const LogTime& time, char* text)
+{
+    const SYSTEMTIME& t = time.local;
+    int offset = time.offsetMinutes < 0 ? -time.offsetMinutes : time.offsetMinutes;
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u.%03u %c%02d:%02d", t.wYear, t.wMonth, t.wDay,
+              t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time.offsetMinutes < 0 ? '-' : '+',
+              offset / 60, offset % 60);
 }
 
 void formatTime(const SYSTEMTIME& time, char* text)
@@ -71,17 +96,16 @@ void LogFile::close()
         return;
     }
     if (!partial.empty()) {
-        SYSTEMTIME time;
-        GetLocalTime(&time);
-        endPartialLine(time);
+        endPartialLine(logTimeNow());
     }
+    FlushFileBuffers(handle);
     CloseHandle(handle);
     handle = INVALID_HANDLE_VALUE;
 }
 
-void LogFile::stampLine(const char* text, size_t count, const SYSTEMTIME& time)
+void LogFile::stampLine(const char* text, size_t count, const LogTime& time)
 {
-    char stamp[32];
+    char stamp[40];
     formatTimestamp(time, stamp);
     staged += stamp;
     staged += ' ';
@@ -90,7 +114,7 @@ void LogFile::stampLine(const char* text, size_t count, const SYSTEMTIME& time)
     staged.append(text, count);
 }
 
-bool LogFile::write(const char* text, size_t count, const SYSTEMTIME& time)
+bool LogFile::write(const char* text, size_t count, const LogTime& time)
 {
     if (!isOpen()) {
         return false;
@@ -112,7 +136,7 @@ bool LogFile::write(const char* text, size_t count, const SYSTEMTIME& time)
     return flushStaged();
 }
 
-bool LogFile::writeLine(const char* text, const SYSTEMTIME& time)
+bool LogFile::writeLine(const char* text, const LogTime& time)
 {
     if (!isOpen()) {
         return false;
@@ -127,7 +151,7 @@ bool LogFile::writeLine(const char* text, const SYSTEMTIME& time)
     return flushStaged();
 }
 
-bool LogFile::endPartialLine(const SYSTEMTIME& time)
+bool LogFile::endPartialLine(const LogTime& time)
 {
     if (!isOpen() || partial.empty()) {
         return isOpen();
@@ -154,5 +178,16 @@ bool LogFile::flushStaged()
         error = ERROR_FILE_NOT_FOUND;
         return false;
     }
+    if (GetTickCount() - lastFlush >= kFlushEveryMs) {
+        flushToDisk();
+    }
     return true;
+}
+
+void LogFile::flushToDisk()
+{
+    if (isOpen()) {
+        FlushFileBuffers(handle);
+        lastFlush = GetTickCount();
+    }
 }

@@ -1,5 +1,5 @@
-// The log file: what log mode receives, appended to a text file with the local time at the
-// start of every line.
+// The log file: what log mode receives, appended to a text file with the local time and its
+// offset from UTC at the start of every line.
 //
 // A line is written once its line feed has arrived and carries the time of the poll that
 // completed it, so lines reach the file whole and in order, their times never go back, and a
@@ -11,8 +11,16 @@
 
 #include <string>
 
-// "YYYY-MM-DD HH:MM:SS.mmm" into text (at least 24 bytes).
-void formatTimestamp(const SYSTEMTIME& time, char* text);
+// A moment as the log file writes it: the local time and how far it is ahead of UTC, so that
+// lines stay ordered across the end of daylight saving time.
+struct LogTime {
+    SYSTEMTIME local = {};
+    int offsetMinutes = 0; // local time minus UTC
+};
+LogTime logTimeNow();
+
+// "YYYY-MM-DD HH:MM:SS.mmm +HH:MM" into text (at least 31 bytes).
+void formatTimestamp(const LogTime& time, char* text);
 // "YYYY-MM-DD HH:MM:SS" into text (at least 20 bytes).
 void formatTime(const SYSTEMTIME& time, char* text);
 
@@ -39,14 +47,17 @@ public:
     DWORD lastError() const { return error; }
 
     // Bytes received; every line completed by them is written with time.
-    bool write(const char* text, size_t count, const SYSTEMTIME& time);
+    bool write(const char* text, size_t count, const LogTime& time);
     // One line of the program's own, text without its line end.
-    bool writeLine(const char* text, const SYSTEMTIME& time);
+    bool writeLine(const char* text, const LogTime& time);
     // Writes a partial line as it stands (the port it came from is gone).
-    bool endPartialLine(const SYSTEMTIME& time);
+    bool endPartialLine(const LogTime& time);
+    // Has the system put what was written on the disk, so that a power cut or a crash loses
+    // at most the last few seconds; the file does so by itself every few seconds.
+    void flushToDisk();
 
 private:
-    void stampLine(const char* text, size_t count, const SYSTEMTIME& time);
+    void stampLine(const char* text, size_t count, const LogTime& time);
     // Writes staged to the file; false, with the reason kept, when it did not all go.
     bool flushStaged();
 
@@ -55,4 +66,5 @@ private:
     std::string partial; // received bytes after the last line feed
     std::string staged;  // what the next write to the file takes
     DWORD error = 0;
+    DWORD lastFlush = 0; // GetTickCount of the last flush to disk
 };

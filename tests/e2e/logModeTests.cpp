@@ -389,17 +389,19 @@ TEST_F(LogModeTest, LogFileHoldsEveryLineOnceInOrderAcrossAPortLoss)
     std::string line;
     ASSERT_TRUE(std::getline(file, line));
     EXPECT_EQ(line, "kept from before\r") << "the file was appended to";
-    // Lines as the file holds them: "YYYY-MM-DD HH:MM:SS.mmm text\r".
+    // Lines as the file holds them: "YYYY-MM-DD HH:MM:SS.mmm +HH:MM text\r".
     std::string lastTime;
     int lastNumber = 0;
     int lines = 0;
     std::string notes;
     while (std::getline(file, line)) {
-        ASSERT_GE(line.size(), 24u) << line;
+        ASSERT_GE(line.size(), 31u) << line;
         std::string time = line.substr(0, 23);
+        EXPECT_TRUE((line[24] == '+' || line[24] == '-') && line[27] == ':' && line[30] == ' ')
+            << "no offset from UTC: " << line;
         EXPECT_GE(time, lastTime) << line;
         lastTime = time;
-        std::string text = line.substr(24, line.size() - 25);
+        std::string text = line.substr(31, line.size() - 32);
         if (text.compare(0, 5, "line ") == 0) {
             int number = atoi(text.c_str() + 5);
             EXPECT_GT(number, lastNumber) << "doubled or out of order: " << line;

@@ -16,16 +16,18 @@
 
 namespace {
 
-SYSTEMTIME at(WORD second, WORD millisecond)
+// 09:05:ss.mmm on 8 December 2026, one hour ahead of UTC.
+LogTime at(WORD second, WORD millisecond, int offsetMinutes = 60)
 {
-    SYSTEMTIME time = {};
-    time.wYear = 2026;
-    time.wMonth = 12;
-    time.wDay = 8;
-    time.wHour = 9;
-    time.wMinute = 5;
-    time.wSecond = second;
-    time.wMilliseconds = millisecond;
+    LogTime time;
+    time.local.wYear = 2026;
+    time.local.wMonth = 12;
+    time.local.wDay = 8;
+    time.local.wHour = 9;
+    time.local.wMinute = 5;
+    time.local.wSecond = second;
+    time.local.wMilliseconds = millisecond;
+    time.offsetMinutes = offsetMinutes;
     return time;
 }
 
@@ -68,12 +70,12 @@ TEST_F(LogFileTest, WholeLinesCarryTheTimeThatCompletedThem)
     ASSERT_TRUE(log.write("20;03;cut", 9, at(3, 0)));
     ASSERT_TRUE(log.endPartialLine(at(3, 1))); // the port went away mid-line
     ASSERT_TRUE(log.writeLine("-- COM3 lost --", at(3, 1)));
-    EXPECT_EQ(readFile(path), "2026-12-08 09:05:01.000 20;01;a;\r\n"
-                              "2026-12-08 09:05:01.500 10;version;\r\n"
-                              "2026-12-08 09:05:02.007 20;02;b;\r\n"
-                              "2026-12-08 09:05:02.007 \r\n"
-                              "2026-12-08 09:05:03.001 20;03;cut\r\n"
-                              "2026-12-08 09:05:03.001 -- COM3 lost --\r\n");
+    EXPECT_EQ(readFile(path), "2026-12-08 09:05:01.000 +01:00 20;01;a;\r\n"
+                              "2026-12-08 09:05:01.500 +01:00 10;version;\r\n"
+                              "2026-12-08 09:05:02.007 +01:00 20;02;b;\r\n"
+                              "2026-12-08 09:05:02.007 +01:00 \r\n"
+                              "2026-12-08 09:05:03.001 +01:00 20;03;cut\r\n"
+                              "2026-12-08 09:05:03.001 +01:00 -- COM3 lost --\r\n");
 }
 
 TEST_F(LogFileTest, ClosingWritesTheUnfinishedLineAndReopeningAppends)
@@ -84,16 +86,32 @@ TEST_F(LogFileTest, ClosingWritesTheUnfinishedLineAndReopeningAppends)
     ASSERT_TRUE(log.write("again\n", 6, at(2, 0)));
     log.close();
     std::string text = readFile(path);
-    EXPECT_EQ(text.find("2026-12-08 09:05:01.000 first\r\n"), 0u) << text;
+    EXPECT_EQ(text.find("2026-12-08 09:05:01.000 +01:00 first\r\n"), 0u) << text;
     EXPECT_NE(text.find(" unfinished\r\n"), std::string::npos) << text;
-    EXPECT_EQ(text.substr(text.size() - 30), "2026-12-08 09:05:02.000 again\n");
+    EXPECT_EQ(text.substr(text.size() - 37), "2026-12-08 09:05:02.000 +01:00 again\n");
 }
 
 TEST_F(LogFileTest, AnEndlessLineIsWrittenInPieces)
 {
     std::string noLineFeed(LogFile::kLongestLine + 10, 'x');
     ASSERT_TRUE(log.write(noLineFeed.data(), noLineFeed.size(), at(1, 0)));
-    EXPECT_EQ(readFile(path), "2026-12-08 09:05:01.000 " + noLineFeed + "\r\n");
+    EXPECT_EQ(readFile(path), "2026-12-08 09:05:01.000 +01:00 " + noLineFeed + "\r\n");
+}
+
+// Each line carries the local time's offset from UTC, so that lines stay ordered across the
+// end of daylight saving time, when the local clock goes back an hour.
+TEST(LogTimeStamp, CarriesTheOffsetFromUtc)
+{
+    char stamp[40];
+    const struct {
+        int offsetMinutes;
+        const char* text;
+    } cases[] = {{60, "2026-12-08 09:05:07.012 +01:00"}, {0, "2026-12-08 09:05:07.012 +00:00"},
+                 {-330, "2026-12-08 09:05:07.012 -05:30"}, {345, "2026-12-08 09:05:07.012 +05:45"}};
+    for (const auto& c : cases) {
+        formatTimestamp(at(7, 12, c.offsetMinutes), stamp);
+        EXPECT_STREQ(stamp, c.text);
+    }
 }
 
 TEST(LogViewLimit, CutsWholeOldLinesDownToWhatIsKept)
