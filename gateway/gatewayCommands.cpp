@@ -39,11 +39,7 @@ void sendTypedCommand()
     app.commandBuffer[length + 1] = '\0';
     int count = length + 1;
     trace("Send command (%d) [%s]\n", count, app.commandBuffer);
-    int written = app.connection->write(app.commandBuffer, count);
-    if (written != count) {
-        trace("write timeout (%d)\n", written);
-    }
-    echoCommand(app.commandBuffer);
+    sendGatewayCommand(app.commandBuffer);
     if (readGatewayResponse("Read command response\n") > 0) {
         showGatewayText(false);
     }
@@ -62,14 +58,12 @@ void toggleGatewayDebug()
         swapOnOffLabels(IDC_GATEWAY_DEBUG_OFF_LABEL, IDC_GATEWAY_DEBUG_ON_LABEL);
         paintNow();
         trace("Send debug ON command\n");
-        sendGatewayCommand("10;rfdebug=on;\n", 15);
-        echoCommand("10;rfdebug=on;\n");
+        sendGatewayCommand("10;rfdebug=on;\n");
     } else {
         swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
         paintNow();
         trace("Send debug OFF command\n");
-        sendGatewayCommand("10;rfdebug=off;\n", 16);
-        echoCommand("10;rfdebug=off;\n");
+        sendGatewayCommand("10;rfdebug=off;\n");
     }
     if (readGatewayResponse("Read debug command response\n") > 0) {
         showGatewayText(false);

@@ -194,11 +194,26 @@ int readGatewayResponse(const char* header)
     return readAvailable();
 }
 
-void sendGatewayCommand(const char* text, int expectedLength)
+void sendGatewayCommand(const char* text)
 {
-    if (app.connection->writeText(text) != expectedLength) {
-        trace("write timeout\n");
+    if (app.connection->writeText(text) == static_cast<int>(strlen(text))) {
+        echoCommand(text);
+        return;
     }
+    // The device took nothing (or not all) within the write time-out: said so on a line of its
+    // own, in the view and the log file, instead of the command.
+    trace("write timeout\n");
+    std::string command(text);
+    while (!command.empty() && (command.back() == '\n' || command.back() == '\r')) {
+        command.pop_back();
+    }
+    std::string note = "-- Not sent, the device did not take it within a second: " + command + " --";
+    logLine(note.c_str());
+    if (viewMidLine) {
+        appendToLogEnd("\r\n");
+    }
+    appendToLogEnd((note + "\r\n").c_str());
+    viewMidLine = false;
 }
 
 void toggleLogMode()
@@ -254,8 +269,7 @@ void startLogMode()
     showGatewayText(false);
 
     trace("Send version command\n");
-    sendGatewayCommand("10;version;\n", 12);
-    echoCommand("10;version;\n");
+    sendGatewayCommand("10;version;\n");
     if (readGatewayResponse("Read version command response\n") > 0) {
         showGatewayText(false);
     }

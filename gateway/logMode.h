@@ -23,8 +23,9 @@ int readGatewayResponse(const char* header);
 void armPollTimer();
 void stopPollTimer();
 
-// Writes one of the program's own commands; a short write is traced, nothing more.
-void sendGatewayCommand(const char* text, int expectedLength);
+// Writes a command (text ends with its line feed) and shows it in the view and the log file;
+// one the device did not take within the write time-out is shown as not sent instead.
+void sendGatewayCommand(const char* text);
 
 // Takes the NUL bytes out of the first count bytes of buffer, so everything after one is
 // shown too, and ends the text with a NUL. Returns the new length.

@@ -2,7 +2,8 @@
 // the port is told never depends on what another program left in it.
 //
 // Reads never wait (ReadIntervalTimeout MAXDWORD, the rest 0): the log mode polls from the
-// GUI thread and must never block it. A connection whose construction failed holds no open
+// GUI thread and must never block it. A write gives up after a second, so a device that stops
+// taking data cannot hang the window either. A connection whose construction failed holds no open
 // handle; its handle is reset after closing, so releasing it closes nothing a second time.
 #include "serial.h"
 
@@ -32,7 +33,7 @@ Serial::Serial(const char* devicePath, DWORD baudRate)
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = 0;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = 0;
+    timeouts.WriteTotalTimeoutConstant = 1000;
     if (!SetCommTimeouts(handle, &timeouts)) {
         close();
         trace("ERROR: Could not set com port time-outs\n");
