@@ -64,6 +64,17 @@ void openedForLogging(Serial* connection)
     app.connection->requestInputQueue(sizeof app.receiveBuffer);
 }
 
+// One of the program's own notes, on a line of its own at the end of the view.
+void showNote(const char* note)
+{
+    if (viewMidLine) {
+        appendToLogEnd("\r\n");
+    }
+    appendToLogEnd(note);
+    appendToLogEnd("\r\n");
+    viewMidLine = false;
+}
+
 // "-- COM5 lost 2026-12-08 15:42:31 --" or "... back ...", on a line of its own in the view
 // and in the log file.
 void notePortEvent(bool lost)
@@ -81,12 +92,7 @@ void notePortEvent(bool lost)
     } else {
         logLine(note);
     }
-    if (viewMidLine) {
-        appendToLogEnd("\r\n");
-    }
-    appendToLogEnd(note);
-    appendToLogEnd("\r\n");
-    viewMidLine = false;
+    showNote(note);
 }
 
 void markPortLost()
@@ -209,11 +215,7 @@ void sendGatewayCommand(const char* text)
     }
     std::string note = "-- Not sent, the device did not take it within a second: " + command + " --";
     logLine(note.c_str());
-    if (viewMidLine) {
-        appendToLogEnd("\r\n");
-    }
-    appendToLogEnd((note + "\r\n").c_str());
-    viewMidLine = false;
+    showNote(note.c_str());
 }
 
 void toggleLogMode()

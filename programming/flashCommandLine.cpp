@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "app/appState.h"
+#include "serial/portName.h"
 #include "upload.h"
 
 namespace {
@@ -92,9 +93,9 @@ bool isPortName(std::string& port)
     if (_strnicmp(port.c_str(), "\\\\.\\", 4) == 0) {
         port.erase(0, 4);
     }
-    bool digits = port.size() > 3 && port.size() <= 6 &&
-                  port.find_first_not_of("0123456789", 3) == std::string::npos;
-    return digits && _strnicmp(port.c_str(), "COM", 3) == 0 && port[3] != '0';
+    // The port list's rule, but the option must be the name alone, without blanks.
+    std::string named = portNameFromText(port);
+    return !named.empty() && _stricmp(named.c_str(), port.c_str()) == 0;
 }
 
 } // namespace
