@@ -1,14 +1,16 @@
 // The main window procedure. It only routes: every command goes to one handler in the
 // subsystem that owns it, the timer drives the log polling, files dropped on the path field
-// are taken like a chosen file, the system menu never offers Maximize or Size (the window
-// has a fixed layout) and carries the log file commands.
+// are taken like a chosen file, the system menu carries the log file commands. Whether a
+// command may run now is asked of the program's state first (controlStates.h).
 #include "mainWindow.h"
 
 #include "appState.h"
+#include "controlStates.h"
 #include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
 #include "gateway/logMode.h"
 #include "programming/fileSelection.h"
+#include "programming/programmerProcess.h"
 #include "programming/upload.h"
 #include "resource.h"
 #include "serial/portScan.h"
@@ -17,18 +19,14 @@
 
 namespace {
 
-// While the programmer runs, only what cannot start anything else or touch its port is
-// handled: the upload button (then "Stop programming"), the debug screen and clearing the log.
-bool allowedWhileFlashing(int id)
-{
-    return id == IDC_UPLOAD_BUTTON || id == IDC_DEBUG_SCREEN_CHECK || id == IDC_CLEAR_LOG_BUTTON;
-}
-
 void dispatchCommand(HWND window, int id)
 {
-    if (app.flashing && !allowedWhileFlashing(id)) {
+    ProgramState state = programState();
+    if (!mayRun(id, state)) {
+        trace("Not now: command %d\n", id);
         return;
     }
+    noteStartingClick(id, state);
     switch (id) {
     case IDC_SCAN_BUTTON:
         scanPorts(window);
@@ -66,16 +64,6 @@ void dispatchCommand(HWND window, int id)
     }
 }
 
-// The window has a fixed size; the log file commands wait while the programmer runs.
-void greyMenuCommands(HMENU menu)
-{
-    EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
-    EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
-    UINT logFileCommands = MF_BYCOMMAND | (app.flashing ? MF_GRAYED : MF_ENABLED);
-    EnableMenuItem(menu, IDM_SAVE_LOG_AS, logFileCommands);
-    EnableMenuItem(menu, IDM_LOG_TO_FILE, logFileCommands);
-}
-
 // Closing during a flash asks first; the upload ends the program once the programmer is stopped.
 void closeMainWindow(HWND window)
 {
@@ -106,21 +94,40 @@ bool runSystemCommand(HWND window, WPARAM command)
         ShowWindow(window, SW_RESTORE);
         SetFocus(GetDlgItem(window, IDC_NO_CONTROL));
         return true;
-    // Their dialogs' loops would stop the programmer's output from being read, its time limit
-    // from being checked and "Stop programming" from being reached: refused while it runs.
     case IDM_SAVE_LOG_AS:
-        if (!app.flashing) {
+        if (mayRun(IDM_SAVE_LOG_AS, programState())) {
             saveLogAs();
         }
         return true;
     case IDM_LOG_TO_FILE:
-        if (!app.flashing) {
+        if (mayRun(IDM_LOG_TO_FILE, programState())) {
             toggleLogToFile();
         }
         return true;
     default:
         return false;
     }
+}
+
+// Shutdown, restart or log-off asks first: refused while firmware is being written, as a board
+// left half-written needs its bootloader again. The reason is set while the flash runs.
+LRESULT answerEndSessionQuery()
+{
+    if (app.flashing) {
+        trace("Session end refused: programming\n");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The session ends anyway: the process may be ended as soon as this returns, so the programmer
+// is ended now, and what the gateway sent is read, logged and the log file closed.
+void endSession()
+{
+    trace("Session ends\n");
+    endRunningProgrammer();
+    pollGateway();
+    closeLogFile();
 }
 
 } // namespace
@@ -141,6 +148,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CLOSE:
         closeMainWindow(window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return answerEndSessionQuery();
+    case WM_ENDSESSION:
+        if (wParam) {
+            endSession();
+        }
         return 0;
     case WM_DESTROY:
         closeLogFile();
@@ -164,10 +178,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         pollGateway();
         break;
     case WM_DROPFILES:
-        if (app.flashing) {
-            DragFinish(reinterpret_cast<HDROP>(wParam)); // no box while the programmer runs
-        } else {
+        // A drop chooses a file; while the programmer runs it opens no box either.
+        if (mayRun(IDC_SELECT_FILE_BUTTON, programState())) {
             dropFirmwareFiles(reinterpret_cast<HDROP>(wParam));
+        } else {
+            DragFinish(reinterpret_cast<HDROP>(wParam));
         }
         return 0;
     case WM_INITMENU:

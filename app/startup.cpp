@@ -49,20 +49,28 @@ void raiseLogViewLimit()
     trace("Size=%d\n", static_cast<int>(limit));
 }
 
+// The board table's entries, the first one selected; the hidden baud radios show its speed.
+void fillBoardList()
+{
+    SendDlgItemMessageA(app.mainWindow, IDC_BOARD_LIST, CB_RESETCONTENT, 0, 0);
+    for (size_t index = 0; boardName(index) != nullptr; ++index) {
+        SendDlgItemMessageA(app.mainWindow, IDC_BOARD_LIST, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(boardName(index)));
+    }
+    SendDlgItemMessageA(app.mainWindow, IDC_BOARD_LIST, CB_SETCURSEL, 0, 0);
+    app.boardIndex = 0;
+    checkBaudRadio(IDC_BAUD_115200);
+}
+
 } // namespace
 
 void prepareControls()
 {
     SetFocus(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
-    checkBaudRadio(IDC_BAUD_115200);
-    app.boardIndex = 0;
-    fillBoardList(app.mainWindow);
+    fillBoardList();
     scanPorts(app.mainWindow);
     setStatusLine("OK");
-    setGatewayCommandsEnabled(false);
-    swapOnOffLabels(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL);
-    swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
-    setUploadEnabled(false);
+    showControlStates();
     raiseLogViewLimit();
     SendDlgItemMessageA(app.mainWindow, IDC_COMMAND_FIELD, EM_LIMITTEXT, kLongestCommand, 0);
 }

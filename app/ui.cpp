@@ -11,6 +11,7 @@
 #include <string>
 
 #include "appState.h"
+#include "controlStates.h"
 #include "gateway/fileLogging.h"
 #include "logViewLimit.h"
 #include "resource.h"
@@ -116,11 +117,6 @@ void appendToLogEnd(const char* text)
     } while (*text != '\0');
 }
 
-void swapOnOffLabels(int hideId, int showId)
-{
-    ShowWindow(control(hideId), SW_HIDE);
-    ShowWindow(control(showId), SW_SHOW);
-}
 
 bool readShownPortName(const char* header)
 {
@@ -151,13 +147,32 @@ void checkBaudRadio(int checkedId)
     }
 }
 
-void setUploadEnabled(bool enabled)
+void showControlStates()
 {
-    EnableWindow(control(IDC_UPLOAD_BUTTON), enabled ? TRUE : FALSE);
+    ControlStates states = controlStatesFor(programState());
+    auto enable = [](int id, bool enabled) { EnableWindow(control(id), enabled ? TRUE : FALSE); };
+    auto showOnOff = [](int onId, int offId, bool on) {
+        ShowWindow(control(on ? offId : onId), SW_HIDE);
+        ShowWindow(control(on ? onId : offId), SW_SHOW);
+    };
+    enable(IDC_UPLOAD_BUTTON, states.uploadEnabled);
+    SetDlgItemTextA(app.mainWindow, IDC_UPLOAD_BUTTON, states.uploadLabel);
+    for (int id : {IDC_SELECT_FILE_BUTTON, IDC_SCAN_BUTTON, IDC_LOGGING_BUTTON, IDC_PORT_LIST,
+                   IDC_BOARD_LIST}) {
+        enable(id, states.choosingEnabled);
+    }
+    enable(IDC_SEND_COMMAND_BUTTON, states.gatewayCommandsEnabled);
+    enable(IDC_GATEWAY_DEBUG_BUTTON, states.gatewayCommandsEnabled);
+    showOnOff(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL, states.loggingOnShown);
+    showOnOff(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL, states.gatewayDebugOnShown);
 }
 
-void setGatewayCommandsEnabled(bool enabled)
+void greyMenuCommands(HMENU menu)
 {
-    EnableWindow(control(IDC_SEND_COMMAND_BUTTON), enabled ? TRUE : FALSE);
-    EnableWindow(control(IDC_GATEWAY_DEBUG_BUTTON), enabled ? TRUE : FALSE);
+    EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    bool enabled = controlStatesFor(programState()).logFileCommandsEnabled;
+    for (UINT command : {IDM_SAVE_LOG_AS, IDM_LOG_TO_FILE}) {
+        EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
 }

@@ -1,5 +1,4 @@
-// Operations on the main window's controls that every subsystem shares, and one
-// function per change of which buttons a user may press.
+// Operations on the main window's controls that every subsystem shares.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +19,6 @@ void appendToLogEnd(const char* text);
 // Everything the log view holds.
 std::string logViewText();
 
-void swapOnOffLabels(int hideId, int showId);
-
 // Opens a trace section with header and copies the port the port list shows (its selected
 // entry, or a port name typed into it) into portName. False, with portName emptied, when the
 // list shows no port name: nothing may then be opened or flashed.
@@ -33,6 +30,9 @@ void refuseUnnamedPort();
 // speed comes from the board table; the radios are kept only as the window always had them.
 void checkBaudRadio(int checkedId);
 
-// Button states of the start-up, file-selection and log-mode situations.
-void setUploadEnabled(bool enabled);
-void setGatewayCommandsEnabled(bool enabled);
+// Sets every control's enabled state, the upload button's label and the ON/OFF labels from
+// the program's state (controlStates.h); called after each change of that state.
+void showControlStates();
+// The system menu as the state allows it: no Maximize or Size (the window has a fixed layout),
+// the log file commands only when they may run.
+void greyMenuCommands(HMENU menu);

@@ -21,9 +21,6 @@ bool isValidCommandLength(int length)
 
 void sendTypedCommand()
 {
-    if (app.loggingOn != 1 || app.connection == nullptr) {
-        return;
-    }
     trace("Stop timer\n");
     stopPollTimer();
     GetDlgItemTextA(app.mainWindow, IDC_COMMAND_FIELD, app.commandBuffer, kLongestCommand + 1);
@@ -50,18 +47,13 @@ void sendTypedCommand()
 
 void toggleGatewayDebug()
 {
-    if (app.loggingOn != 1 || app.connection == nullptr) {
-        return;
-    }
     app.gatewayDebugOn = app.gatewayDebugOn ? 0 : 1;
+    showControlStates();
+    paintNow();
     if (app.gatewayDebugOn) {
-        swapOnOffLabels(IDC_GATEWAY_DEBUG_OFF_LABEL, IDC_GATEWAY_DEBUG_ON_LABEL);
-        paintNow();
         trace("Send debug ON command\n");
         sendGatewayCommand("10;rfdebug=on;\n");
     } else {
-        swapOnOffLabels(IDC_GATEWAY_DEBUG_ON_LABEL, IDC_GATEWAY_DEBUG_OFF_LABEL);
-        paintNow();
         trace("Send debug OFF command\n");
         sendGatewayCommand("10;rfdebug=off;\n");
     }

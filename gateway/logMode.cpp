@@ -23,6 +23,7 @@
 #include "fileLogging.h"
 #include "logFile.h"
 #include "resource.h"
+#include "serial/portName.h"
 #include "serial/serial.h"
 
 namespace {
@@ -99,7 +100,7 @@ void markPortLost()
 {
     releaseConnection();
     app.portLost = 1;
-    setGatewayCommandsEnabled(false);
+    showControlStates();
     notePortEvent(true);
     char status[128];
     wsprintfA(status, "%s lost: waiting for it to come back...", app.portName);
@@ -117,29 +118,25 @@ void reopenLostPort()
     openedForLogging(attempt);
     app.portLost = 0;
     notePortEvent(false);
-    setGatewayCommandsEnabled(true);
+    showControlStates();
     setStatusLine("Logging...");
 }
 
-// "\\.\" and the port name; false when the name does not fit (it then names no port here).
+// The port's device path; false when it does not fit (it then names no port here).
 bool buildDevicePath()
 {
-    size_t length = strlen(app.portName);
-    if (4 + length >= sizeof app.devicePath) {
+    std::string path = devicePathOf(app.portName);
+    if (path.size() >= sizeof app.devicePath) {
         return false;
     }
-    memcpy(app.devicePath, "\\\\.\\", 4);
-    memcpy(app.devicePath + 4, app.portName, length + 1);
+    memcpy(app.devicePath, path.c_str(), path.size() + 1);
     return true;
 }
 
 void endFailedStart()
 {
-    swapOnOffLabels(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL);
     stopPollTimer();
-    if (app.fileChosen == 1) {
-        setUploadEnabled(true);
-    }
+    showControlStates();
     setStatusLine("OK");
 }
 
@@ -230,8 +227,7 @@ void toggleLogMode()
 
 void startLogMode()
 {
-    swapOnOffLabels(IDC_LOGGING_OFF_LABEL, IDC_LOGGING_ON_LABEL);
-    setUploadEnabled(false);
+    showControlStates();
     paintNow(); // the start blocks the window for about three seconds
     if (!readShownPortName("Serial Log mode:\n")) {
         app.loggingOn = 0;
@@ -279,21 +275,17 @@ void startLogMode()
     trace("Starting timer\n");
     armPollTimer();
     trace("Logging...\n");
-    setGatewayCommandsEnabled(true);
+    showControlStates();
     setStatusLine("Logging...");
 }
 
 void stopLogMode()
 {
-    swapOnOffLabels(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL);
     stopPollTimer();
     trace("Close port\n");
     releaseConnection();
     app.portLost = 0;
-    setGatewayCommandsEnabled(false);
-    if (app.fileChosen == 1) {
-        setUploadEnabled(true);
-    }
+    showControlStates();
     setStatusLine("OK");
 }
 

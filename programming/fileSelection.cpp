@@ -50,10 +50,8 @@ namespace {
 void takeFirmwarePath()
 {
     SetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath);
-    if (app.loggingOn == 0) {
-        setUploadEnabled(true);
-    }
     app.fileChosen = 1;
+    showControlStates();
 }
 
 WNDPROC pathFieldProc = nullptr;

@@ -9,8 +9,7 @@
 
 #include "app/appState.h"
 #include "app/trace.h"
-#include "app/ui.h"
-#include "resource.h"
+#include "serial/portName.h"
 
 namespace {
 
@@ -79,14 +78,9 @@ void append(char* line, const char* text)
 
 } // namespace
 
-void fillBoardList(HWND window)
+const char* boardName(size_t index)
 {
-    SendDlgItemMessageA(window, IDC_BOARD_LIST, CB_RESETCONTENT, 0, 0);
-    SendDlgItemMessageA(window, IDC_BOARD_LIST, CB_ADDSTRING, 0,
-                        reinterpret_cast<LPARAM>(boards[0].name));
-    SendDlgItemMessageA(window, IDC_BOARD_LIST, CB_SETCURSEL, 0, 0);
-    app.boardIndex = 0;
-    checkBaudRadio(IDC_BAUD_115200);
+    return index < sizeof boards / sizeof boards[0] ? boards[index].name : nullptr;
 }
 
 int buildProgrammerParams()
@@ -98,7 +92,8 @@ int buildProgrammerParams()
     wsprintfA(part, "-p %s ", board.part);
     wsprintfA(type, "-c %s ", board.type);
     wsprintfA(speed, " -b %s ", board.speed);
-    const char* const pieces[] = {part, type, "-P \\\\.\\", app.portName, speed, "-D ",
+    std::string device = "-P " + devicePathOf(app.portName);
+    const char* const pieces[] = {part, type, device.c_str(), speed, "-D ",
                                   "-U flash:w:\"", app.firmwarePath, "\":i "};
 
     app.programmerParams[0] = '\0';
@@ -137,8 +132,7 @@ int programmerResult(bool exitCodeRead, DWORD exitCode)
 
 ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
 {
-    setStatusLine("Arduino board programming in progress..");
-    paintNow();
+    watcher.progress("Arduino board programming in progress..");
     traceSection("Execute external program:\n");
 
     std::string programmer = locateProgrammer(programFolder(), searchPath());
@@ -148,28 +142,28 @@ ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
         trace("Could not launch external program\n");
         std::string reason = startFailureReason(run.startError);
         // A programmer that is there but cannot be started says why, not "not found".
-        setStatusLine(reason.empty() ? "Unable to launch programmer Error"
-                                     : ("Unable to launch programmer: " + reason).c_str());
+        watcher.progress(reason.empty() ? "Unable to launch programmer Error"
+                                        : "Unable to launch programmer: " + reason);
         break;
     }
     case PROGRAMMER_TIMED_OUT:
         // A programmer that hangs (a board that never answers) must not keep the upload forever.
         trace("External program did not end in time and was stopped\n");
-        setStatusLine("Programming timed out Error");
+        watcher.progress("Programming timed out Error");
         break;
     case PROGRAMMER_STOPPED:
         trace("External program was stopped by the user\n");
-        setStatusLine("Programming stopped");
+        watcher.progress("Programming stopped");
         break;
     case PROGRAMMER_FAILED:
         trace("Exitcode %d\n", static_cast<int>(run.exitCode));
         trace("External program ended with an error\n");
-        setStatusLine("Programming Error");
+        watcher.progress("Programming Error");
         break;
     case PROGRAMMER_SUCCEEDED:
         trace("Exitcode %d\n", static_cast<int>(run.exitCode));
         trace("External program ended successfully\n");
-        setStatusLine("OK");
+        watcher.progress("OK");
         break;
     }
     trace("Execute external program done\n");

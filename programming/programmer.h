@@ -7,8 +7,8 @@
 
 #include "programmerProcess.h"
 
-// Fills the board list with the board table and resets the hidden baud radios.
-void fillBoardList(HWND window);
+// The board list's entries, in the table's order; null past the last.
+const char* boardName(size_t index);
 
 // Outcome of building the parameter line.
 enum ParamsResult {
@@ -31,7 +31,8 @@ constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
 std::string locateProgrammer(const std::string& programFolder, const std::string& searchPath);
 
 // Runs avrdude.exe (found by locateProgrammer) with programmerParams, its output going to the
-// watcher as it comes, for at most timeLimitMs. The status line tells how it ended.
+// watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start that
+// the programming began and at the end how it ended, as the status line shows it.
 ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs = kProgrammerTimeLimitMs);
 
 // The verdict on a finished programmer: success only for an exit code that was read and is 0.

@@ -112,6 +112,9 @@ private:
     bool inJob = false;
 };
 
+// The run in progress, for a session that ends meanwhile.
+ChildProcess* running = nullptr;
+
 // Passes new output on to the watcher: its complete lines, and the progress when it changed.
 class OutputRelay {
 public:
@@ -175,6 +178,13 @@ std::string startFailureReason(DWORD startError)
     return reason.empty() ? "error " + std::to_string(startError) : reason;
 }
 
+void endRunningProgrammer()
+{
+    if (running != nullptr) {
+        running->end();
+    }
+}
+
 ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* params,
                                    DWORD timeLimitMs, ProgrammerWatcher& watcher)
 {
@@ -186,6 +196,7 @@ ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* pa
         return run;
     }
     OutputRelay relay(watcher);
+    running = &child;
     DWORD begun = GetTickCount();
     for (;;) {
         relay.take(child.readAvailable());
@@ -209,6 +220,7 @@ ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* pa
             break;
         }
     }
+    running = nullptr;
     relay.take(child.readAvailable());
     relay.finish();
     run.lastError = relay.lastError();

@@ -27,7 +27,8 @@ public:
     virtual ~ProgrammerWatcher() = default;
     // One complete line of the programmer's output (one line per progress bar).
     virtual void outputLine(const std::string& line) = 0;
-    // The phase, percent and seconds so far, as the status line shows them.
+    // What the status line shows: the phase, percent and seconds so far, and at the start and
+    // the end of a run that it began and how it ended.
     virtual void progress(const std::string& text) = 0;
     // Waits up to waitMs for the process to end, handling whatever needs handling meanwhile;
     // true when the user has asked to stop the programmer.
@@ -37,6 +38,10 @@ public:
 // The system's reason why a programmer could not be started, for startError; empty for none or
 // for a missing file, which the program names itself.
 std::string startFailureReason(DWORD startError);
+
+// Ends the programmer of the run in progress, and everything it started, at once (the Windows
+// session is ending and the process may be gone before the run's loop comes round).
+void endRunningProgrammer();
 
 // Runs programmer (a full path) with params as its command line, its standard output and
 // standard error on one pipe, without a window. The output reaches the watcher as it comes.

@@ -17,9 +17,6 @@
 
 namespace {
 
-const char kUploadLabel[] = "Upload/Program Firmware to device";
-const char kStopLabel[] = "Stop programming";
-
 const UploadVerdict kSucceeded = {"Programming successful", "Success",
                                   "Programming Arduino Success\n", 0};
 const UploadVerdict kFailed = {"Programming failed", "Error", "Programming Arduino failed\n", 1};
@@ -98,7 +95,12 @@ public:
         appendToLogEnd((line + "\r\n").c_str());
     }
 
-    void progress(const std::string& text) override { setStatusLine(text.c_str()); }
+    // Painted at once: the user sees the status of the run while it goes.
+    void progress(const std::string& text) override
+    {
+        setStatusLine(text.c_str());
+        paintNow();
+    }
 
     bool waitForProcess(HANDLE process, DWORD waitMs) override
     {
@@ -108,18 +110,19 @@ public:
     }
 };
 
-// The controls that could start something else, or open the port the programmer uses.
-const int kControlsLockedWhileFlashing[] = {IDC_SELECT_FILE_BUTTON, IDC_SCAN_BUTTON,
-                                            IDC_LOGGING_BUTTON, IDC_PORT_LIST, IDC_BOARD_LIST};
-
+// While flashing, what could start something else or open the programmer's port is locked and
+// the upload button offers the stop.
 void lockControls(bool flashing)
 {
-    for (int id : kControlsLockedWhileFlashing) {
-        EnableWindow(GetDlgItem(app.mainWindow, id), flashing ? FALSE : TRUE);
-    }
-    SetDlgItemTextA(app.mainWindow, IDC_UPLOAD_BUTTON, flashing ? kStopLabel : kUploadLabel);
     app.flashing = flashing ? 1 : 0;
     app.stopRequested = 0;
+    showControlStates();
+    // What Windows shows when a shutdown waits for the program (it is refused meanwhile).
+    if (flashing) {
+        ShutdownBlockReasonCreate(app.mainWindow, L"Firmware is being written to the board");
+    } else {
+        ShutdownBlockReasonDestroy(app.mainWindow);
+    }
 }
 
 } // namespace

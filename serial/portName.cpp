@@ -39,3 +39,8 @@ std::string portNameFromText(const std::string& text)
     }
     return "COM" + word.substr(3);
 }
+
+std::string devicePathOf(const std::string& portName)
+{
+    return "\\\\.\\" + portName;
+}

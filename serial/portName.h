@@ -13,3 +13,6 @@ constexpr int kHighestPortNumber = 256;
 // counts, so an entry that names its device gives its port. The number runs from 1 to
 // kHighestPortNumber, without leading zeros.
 std::string portNameFromText(const std::string& text);
+
+// The path that opens the port: "\\.\" and its name, the form Windows needs from COM10 on.
+std::string devicePathOf(const std::string& portName);

@@ -3,10 +3,11 @@
 // holds it, whereas a missing port fails with another error.
 #include "portScan.h"
 
-#include <string.h>
+#include <string>
 
 #include "app/trace.h"
 #include "app/ui.h"
+#include "portName.h"
 #include "resource.h"
 
 namespace {
@@ -34,16 +35,13 @@ void scanPorts(HWND window)
     setStatusLine("Scanning for serial ports..");
     SendDlgItemMessageA(window, IDC_PORT_LIST, CB_RESETCONTENT, 0, 0);
     for (int n = kFirstPort; n <= kLastPort; ++n) {
-        char devicePath[16];
-        wsprintfA(devicePath, "\\\\.\\COM%d", n);
-        if (tryOpen(devicePath) == PORT_NOT_FOUND) {
+        std::string portName = "COM" + std::to_string(n);
+        if (tryOpen(devicePathOf(portName).c_str()) == PORT_NOT_FOUND) {
             continue;
         }
-        trace("COM%d found\n", n);
-        char portName[8];
-        wsprintfA(portName, "COM%d", n);
+        trace("%s found\n", portName.c_str());
         SendDlgItemMessageA(window, IDC_PORT_LIST, CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(portName));
+                            reinterpret_cast<LPARAM>(portName.c_str()));
     }
     trace("Serial port detection done\n");
     SendDlgItemMessageA(window, IDC_PORT_LIST, CB_SETCURSEL, 0, 0);
@@ -52,18 +50,9 @@ void scanPorts(HWND window)
 
 int probePort(HWND, const char* portName)
 {
-    // "\\.\" (4 characters) + a name of at most 79 characters + NUL.
-    char devicePath[84];
-    size_t nameLength = strlen(portName);
-    bool fits = nameLength <= sizeof devicePath - 5;
-    if (fits) {
-        memcpy(devicePath, "\\\\.\\", 4);
-        memcpy(devicePath + 4, portName, nameLength + 1);
-    }
     traceSection("Serial port test:\n");
     setStatusLine("Testing serial port..");
-    // A name too long for the path cannot be a port of this machine: it counts as not found.
-    int result = fits ? tryOpen(devicePath) : PORT_NOT_FOUND;
+    int result = tryOpen(devicePathOf(portName).c_str());
     static const char* const lines[] = {"Serial port ok\n", "Serial port already in use\n",
                                         "Serial port not found\n"};
     trace("%s", lines[result]);

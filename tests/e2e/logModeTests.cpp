@@ -420,6 +420,29 @@ TEST_F(LogModeTest, LogFileHoldsEveryLineOnceInOrderAcrossAPortLoss)
     EXPECT_NE(notes.find("10;ping;|20;05;PONG;|"), std::string::npos) << notes;
 }
 
+// Shutdown or log-off: log mode does not hold it up, and when the session ends what the gateway
+// sent last is in the log file, which is closed.
+TEST_F(LogModeTest, SessionEndLogsWhatCameLastAndClosesTheLogFile)
+{
+    std::string path = logFileIn("gateway.log");
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    logToFile(path);
+    startLogging();
+    peer.send(kPort, "20;09;last words\r\n");
+    Sleep(200); // in the port's queue; the next poll may be up to a second away
+    DWORD_PTR answer = FALSE;
+    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+    EXPECT_NE(readTextFile(path).find("20;09;last words\r\n"), std::string::npos);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << "the program still holds the log file";
+    CloseHandle(file);
+}
+
 TEST_F(LogModeTest, LogFileThatCannotBeWrittenStopsFileLoggingOnly)
 {
     actAsGateway();

@@ -358,6 +358,25 @@ TEST_F(UploadTest, TwentyUploadsLeaveTheHandleCountWhereTheFirstLeftIt)
 
 namespace {
 
+// Shutdown or log-off during a flash is refused; a session that ends anyway ends
+// the programmer at once.
+TEST_F(UploadTest, SessionEndDuringAFlashIsRefusedThenEndsTheProgrammer)
+{
+    ASSERT_TRUE(standIn.install());
+    standIn.setRunTime(60000);
+    ASSERT_TRUE(app.start());
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+    app.click(IDC_UPLOAD_BUTTON);
+    ASSERT_TRUE(standIn.waitForRuns(1, 5000));
+    DWORD_PTR answer = TRUE;
+    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
+                                    5000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(FALSE));
+    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
+                                    10000, &answer));
+    EXPECT_TRUE(standIn.remove()) << "the stand-in has ended, so its file can be deleted";
+}
+
 // Closing the window during a flash asks first; "Yes" stops the programmer, then the program
 // ends as usual.
 TEST_F(UploadTest, ClosingDuringAFlashAsksThenStopsTheProgrammerAndEnds)

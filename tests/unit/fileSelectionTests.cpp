@@ -72,7 +72,6 @@ TEST_F(FileDropTest, OneFileIsTakenLikeAChosenOne)
     EXPECT_TRUE(IsWindowEnabled(control(IDC_UPLOAD_BUTTON)));
 
     // While log mode holds the port the upload stays disabled, as after the dialog.
-    setUploadEnabled(false);
     app.loggingOn = 1;
     EXPECT_EQ(drop({tempFolder() + "other.cpp.hex"}), "");
     EXPECT_EQ(text(IDC_PATH_FIELD), tempFolder() + "other.cpp.hex");

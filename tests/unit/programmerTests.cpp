@@ -235,7 +235,7 @@ TEST_F(RunProgrammerTest, ExitCodeZeroIsSuccessAndTheLineArrivesWhole)
     ProgrammerOutcome result = PROGRAMMER_MISSING;
     std::string lines = runTraced(result);
     EXPECT_EQ(result, PROGRAMMER_SUCCEEDED);
-    EXPECT_EQ(text(IDC_STATUS_LINE), "OK");
+    EXPECT_EQ(watcher.progressTexts.back(), "OK");
     EXPECT_EQ(lines, kSection + "Exitcode 0\nExternal program ended successfully\n"
                                 "Execute external program done\n");
     EXPECT_EQ(readFile("avrdude-params.txt"), app.programmerParams);
@@ -247,7 +247,7 @@ TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
     ProgrammerOutcome result = PROGRAMMER_MISSING;
     std::string lines = runTraced(result);
     EXPECT_EQ(result, PROGRAMMER_FAILED);
-    EXPECT_EQ(text(IDC_STATUS_LINE), "Programming Error");
+    EXPECT_EQ(watcher.progressTexts.back(), "Programming Error");
     EXPECT_EQ(lines, kSection + "Exitcode 1\nExternal program ended with an error\n"
                                 "Execute external program done\n");
 }
@@ -259,7 +259,7 @@ TEST_F(RunProgrammerTest, ProgrammerThatCannotBeStartedSaysWhy)
     ProgrammerRun run = runProgrammer(watcher);
     EXPECT_EQ(run.outcome, PROGRAMMER_MISSING);
     EXPECT_NE(run.startError, 0u);
-    std::string status = text(IDC_STATUS_LINE);
+    std::string status = watcher.progressTexts.back();
     EXPECT_EQ(status.rfind("Unable to launch programmer: ", 0), 0u) << status;
     EXPECT_GT(status.size(), strlen("Unable to launch programmer: ")) << status;
     EXPECT_EQ(status.find('%'), std::string::npos) << "an insert left in the text: " << status;
@@ -271,7 +271,7 @@ TEST_F(RunProgrammerTest, MissingProgrammerIsReportedWithoutADialog)
     ProgrammerOutcome result = PROGRAMMER_SUCCEEDED;
     std::string lines = runTraced(result);
     EXPECT_EQ(result, PROGRAMMER_MISSING);
-    EXPECT_EQ(text(IDC_STATUS_LINE), "Unable to launch programmer Error");
+    EXPECT_EQ(watcher.progressTexts.back(), "Unable to launch programmer Error");
     EXPECT_EQ(lines, kSection + "Could not launch external program\n"
                                 "Execute external program done\n");
 }
@@ -284,7 +284,7 @@ TEST_F(RunProgrammerTest, ProgrammerThatNeverEndsIsStoppedAtTheTimeLimit)
     std::string lines = runTraced(result, 1000);
     DWORD took = GetTickCount() - start;
     EXPECT_EQ(result, PROGRAMMER_TIMED_OUT) << "a stopped programmer wrote nothing for sure";
-    EXPECT_EQ(text(IDC_STATUS_LINE), "Programming timed out Error");
+    EXPECT_EQ(watcher.progressTexts.back(), "Programming timed out Error");
     EXPECT_GE(took, 1000u);
     EXPECT_LT(took, 8000u);
     EXPECT_EQ(lines, kSection + "External program did not end in time and was stopped\n"
@@ -317,9 +317,9 @@ TEST_F(RunProgrammerTest, OutputArrivesAsItComesWithOneLinePerPhase)
                   "Reading | ################################################## | 100% 0.50s", "",
                   "avrdude done.  Thank you."}));
     // 100 #s, 10 ms apart, reach the status line while they come, not all at the end.
-    EXPECT_GE(watcher.progressTexts.size(), 10u);
-    ASSERT_FALSE(watcher.progressTexts.empty());
-    EXPECT_EQ(watcher.progressTexts.back().substr(0, 12), "Reading 100%");
+    ASSERT_GE(watcher.progressTexts.size(), 10u);
+    EXPECT_EQ(watcher.progressTexts.end()[-2].substr(0, 12), "Reading 100%");
+    EXPECT_EQ(watcher.progressTexts.back(), "OK");
 }
 
 // The user's stop (or close) arrives only after the programmer has ended by itself.
@@ -352,7 +352,7 @@ TEST_F(RunProgrammerTest, StopEndsTheProgrammerAndWhatItStartedAtOnce)
     runTraced(result);
     EXPECT_EQ(result, PROGRAMMER_STOPPED);
     EXPECT_LT(GetTickCount() - start, 1500u + 2000u);
-    EXPECT_EQ(text(IDC_STATUS_LINE), "Programming stopped");
+    EXPECT_EQ(watcher.progressTexts.back(), "Programming stopped");
     std::string pid = readFile("avrdude-pid.txt");
     std::string children = readFile("avrdude-children.txt");
     ASSERT_FALSE(pid.empty());

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "appState.h"
+#include "controlStates.h"
 #include "mainWindow.h"
 #include "resource.h"
 #include "startup.h"
@@ -71,14 +72,38 @@ TEST_F(UiTest, InsertAtCaretKeepsASelectedText)
     EXPECT_EQ(text(IDC_LOG_VIEW), "abcdXef!");
 }
 
-TEST_F(UiTest, SwappingLabelsHidesOneAndShowsTheOther)
+// What the controls show and which commands run follow from the program's state alone.
+TEST_F(UiTest, ControlsAndCommandsFollowTheProgramState)
 {
-    swapOnOffLabels(IDC_LOGGING_OFF_LABEL, IDC_LOGGING_ON_LABEL);
+    ProgramState logging;
+    logging.logging = logging.fileChosen = true;
+    app.loggingOn = app.fileChosen = 1;
+    showControlStates();
+    EXPECT_FALSE(IsWindowEnabled(control(IDC_UPLOAD_BUTTON))) << "log mode holds the port";
+    EXPECT_FALSE(IsWindowEnabled(control(IDC_SEND_COMMAND_BUTTON))) << "no gateway answered yet";
     EXPECT_TRUE(GetWindowLongA(control(IDC_LOGGING_ON_LABEL), GWL_STYLE) & WS_VISIBLE);
     EXPECT_FALSE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
-    swapOnOffLabels(IDC_LOGGING_ON_LABEL, IDC_LOGGING_OFF_LABEL);
-    EXPECT_FALSE(GetWindowLongA(control(IDC_LOGGING_ON_LABEL), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(mayRun(IDC_UPLOAD_BUTTON, logging));
+    EXPECT_FALSE(mayRun(IDC_SEND_COMMAND_BUTTON, logging));
+    logging.withinDoubleClick = true;
+    EXPECT_FALSE(mayRun(IDC_LOGGING_BUTTON, logging)) << "the second click of a double-click";
+
+    ProgramState flashing;
+    flashing.flashing = true;
+    app.loggingOn = 0;
+    app.flashing = 1;
+    showControlStates();
+    EXPECT_EQ(text(IDC_UPLOAD_BUTTON), "Stop programming");
+    for (int id : {IDC_SELECT_FILE_BUTTON, IDC_SCAN_BUTTON, IDC_LOGGING_BUTTON, IDC_PORT_LIST}) {
+        EXPECT_FALSE(IsWindowEnabled(control(id))) << id;
+        EXPECT_FALSE(mayRun(id, flashing)) << id;
+    }
+    EXPECT_FALSE(mayRun(IDM_LOG_TO_FILE, flashing));
+    EXPECT_TRUE(mayRun(IDC_CLEAR_LOG_BUTTON, flashing));
+    EXPECT_TRUE(mayRun(IDC_UPLOAD_BUTTON, flashing)) << "the stop";
+    flashing.withinDoubleClick = true;
+    EXPECT_FALSE(mayRun(IDC_UPLOAD_BUTTON, flashing)) << "the second click of a double-click";
+    app.flashing = 0;
 }
 
 // The port read is what the list shows now: its selected entry, or a name typed over it, and

@@ -1,0 +1,74 @@
+// The rules of the window's controls. The window itself is only touched by showControlStates
+// (ui.cpp), which applies what controlStatesFor derives.
+#include "controlStates.h"
+
+#include "appState.h"
+#include "resource.h"
+
+ControlStates controlStatesFor(const ProgramState& state)
+{
+    ControlStates states = {};
+    // While log mode holds the port, the programmer could not have it.
+    states.uploadEnabled = state.flashing || (state.fileChosen && !state.logging);
+    states.uploadLabel = state.flashing ? "Stop programming" : "Upload/Program Firmware to device";
+    states.choosingEnabled = !state.flashing;
+    states.gatewayCommandsEnabled = state.gatewayOpen && !state.flashing;
+    states.loggingOnShown = state.logging;
+    states.gatewayDebugOnShown = state.gatewayDebugOn;
+    // Their dialogs' loops would keep the programmer's output from being read, its time limit
+    // from being checked and "Stop programming" from being reached.
+    states.logFileCommandsEnabled = !state.flashing;
+    return states;
+}
+
+bool mayRun(int command, const ProgramState& state)
+{
+    switch (command) {
+    case IDC_UPLOAD_BUTTON:
+        // A typed path may be flashed without a chosen file; the port must be free of log mode.
+        return state.flashing ? !state.withinDoubleClick : !state.logging;
+    case IDC_LOGGING_BUTTON:
+        return !state.flashing && !(state.logging && state.withinDoubleClick);
+    case IDC_SEND_COMMAND_BUTTON:
+    case IDC_GATEWAY_DEBUG_BUTTON:
+        return controlStatesFor(state).gatewayCommandsEnabled;
+    case IDM_SAVE_LOG_AS:
+    case IDM_LOG_TO_FILE:
+        return controlStatesFor(state).logFileCommandsEnabled;
+    case IDC_DEBUG_SCREEN_CHECK:
+    case IDC_CLEAR_LOG_BUTTON:
+        return true;
+    default:
+        // Choosing a file, scanning, the baud radios: nothing that could start beside a flash.
+        return !state.flashing;
+    }
+}
+
+namespace {
+
+DWORD startingClickTime = 0;
+
+} // namespace
+
+ProgramState programState()
+{
+    ProgramState state;
+    state.flashing = app.flashing != 0;
+    state.logging = app.loggingOn != 0;
+    state.gatewayOpen = app.loggingOn != 0 && app.connection != nullptr && !app.portLost;
+    state.fileChosen = app.fileChosen != 0;
+    state.gatewayDebugOn = app.gatewayDebugOn != 0;
+    // Message times are tick counts: the difference is right across their wrap-around too.
+    DWORD sinceStart = static_cast<DWORD>(GetMessageTime()) - startingClickTime;
+    state.withinDoubleClick = (state.flashing || state.logging) && sinceStart < GetDoubleClickTime();
+    return state;
+}
+
+void noteStartingClick(int command, const ProgramState& state)
+{
+    bool starts = (command == IDC_UPLOAD_BUTTON && !state.flashing) ||
+                  (command == IDC_LOGGING_BUTTON && !state.logging);
+    if (starts) {
+        startingClickTime = static_cast<DWORD>(GetMessageTime());
+    }
+}

@@ -1,0 +1,40 @@
+// Which controls a user may work and what the toggles read, derived in one place from what the
+// program is doing; and whether a command may run now. Every handler asks first, so a posted
+// command, a second click of a double-click or a menu item cannot do what its control could not.
+#pragma once
+
+#include <windows.h>
+
+// What the controls depend on.
+struct ProgramState {
+    bool flashing = false;      // the programmer runs
+    bool logging = false;       // log mode is on (starting, running, or waiting for a lost port)
+    bool gatewayOpen = false;   // log mode has its port open and the gateway answered
+    bool fileChosen = false;    // a firmware file was chosen, dropped or given
+    bool gatewayDebugOn = false;
+    // The click being handled came within the double-click time of the click that started the
+    // running flash or log mode: the second click of a double-click.
+    bool withinDoubleClick = false;
+};
+
+struct ControlStates {
+    bool uploadEnabled;
+    const char* uploadLabel;  // "Stop programming" while flashing
+    bool choosingEnabled;     // file, scan, port and board lists, logging: locked while flashing
+    bool gatewayCommandsEnabled;
+    bool loggingOnShown;      // the ON label beside "Serial Port Logging", else OFF
+    bool gatewayDebugOnShown;
+    bool logFileCommandsEnabled;
+};
+
+ControlStates controlStatesFor(const ProgramState& state);
+
+// Whether command (a control or system-menu identifier; IDC_SELECT_FILE_BUTTON also for a file
+// dropped on the window) may run in state.
+bool mayRun(int command, const ProgramState& state);
+
+// The state as the program holds it now, for the message being handled.
+ProgramState programState();
+
+// Notes the time of the click being handled, when it starts a flash or log mode.
+void noteStartingClick(int command, const ProgramState& state);
