@@ -26,9 +26,9 @@ bool mayRun(int command, const ProgramState& state)
     switch (command) {
     case IDC_UPLOAD_BUTTON:
         // A typed path may be flashed without a chosen file; the port must be free of log mode.
-        return state.flashing ? !state.withinDoubleClick : !state.logging;
+        return state.doubleClickOf != command && (state.flashing || !state.logging);
     case IDC_LOGGING_BUTTON:
-        return !state.flashing && !(state.logging && state.withinDoubleClick);
+        return state.doubleClickOf != command && !state.flashing;
     case IDC_SEND_COMMAND_BUTTON:
     case IDC_GATEWAY_DEBUG_BUTTON:
         return controlStatesFor(state).gatewayCommandsEnabled;
@@ -46,6 +46,7 @@ bool mayRun(int command, const ProgramState& state)
 
 namespace {
 
+int startingClickOf = 0;
 DWORD startingClickTime = 0;
 
 } // namespace
@@ -60,8 +61,15 @@ ProgramState programState()
     state.gatewayDebugOn = app.gatewayDebugOn != 0;
     // Message times are tick counts: the difference is right across their wrap-around too.
     DWORD sinceStart = static_cast<DWORD>(GetMessageTime()) - startingClickTime;
-    state.withinDoubleClick = (state.flashing || state.logging) && sinceStart < GetDoubleClickTime();
+    state.doubleClickOf = sinceStart < GetDoubleClickTime() ? startingClickOf : 0;
     return state;
+}
+
+void noteCommandDone()
+{
+    if (app.flashing == 0 && app.loggingOn == 0) {
+        startingClickOf = 0;
+    }
 }
 
 void noteStartingClick(int command, const ProgramState& state)
@@ -69,6 +77,7 @@ void noteStartingClick(int command, const ProgramState& state)
     bool starts = (command == IDC_UPLOAD_BUTTON && !state.flashing) ||
                   (command == IDC_LOGGING_BUTTON && !state.logging);
     if (starts) {
+        startingClickOf = command;
         startingClickTime = static_cast<DWORD>(GetMessageTime());
     }
 }

@@ -12,9 +12,10 @@ struct ProgramState {
     bool gatewayOpen = false;   // log mode has its port open and the gateway answered
     bool fileChosen = false;    // a firmware file was chosen, dropped or given
     bool gatewayDebugOn = false;
-    // The click being handled came within the double-click time of the click that started the
-    // running flash or log mode: the second click of a double-click.
-    bool withinDoubleClick = false;
+    // The toggle (upload or logging button) whose click started a flash or log mode, or tried
+    // to, within the double-click time of the message being handled; 0 for none. Its second
+    // click of a double-click must not undo what the first one did.
+    int doubleClickOf = 0;
 };
 
 struct ControlStates {
@@ -36,5 +37,8 @@ bool mayRun(int command, const ProgramState& state);
 // The state as the program holds it now, for the message being handled.
 ProgramState programState();
 
-// Notes the time of the click being handled, when it starts a flash or log mode.
+// Notes the time of the click being handled, when it starts a flash or log mode (or tries to).
 void noteStartingClick(int command, const ProgramState& state);
+// After a command's handler: once no flash or log mode runs, a later click starts afresh (a
+// flash that ended at once or a refused start leaves nothing for a second click to undo).
+void noteCommandDone();

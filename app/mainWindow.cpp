@@ -62,6 +62,7 @@ void dispatchCommand(HWND window, int id)
         // Enter (IDOK) and Esc (IDCANCEL) from the dialog keys land here and do nothing.
         break;
     }
+    noteCommandDone();
 }
 
 // Closing during a flash asks first; the upload ends the program once the programmer is stopped.

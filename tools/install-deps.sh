@@ -10,6 +10,8 @@ source "$(dirname "$0")/lib/machine.sh"
 packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools cmake ninja-build googletest
   wine wine32:i386 wine64 fonts-wine xvfb x11-utils imagemagick python3
+  # Real mouse double-clicks on the display.
+  xdotool
   # The virtual board: a Linux program on libsimavr (built with the host compiler), the stock
   # Mega 2560 bootloader and the AVR compiler for its firmware.
   gcc libc6-dev libsimavr-dev arduino-core-avr gcc-avr avr-libc

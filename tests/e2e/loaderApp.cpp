@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include "linuxHelper.h"
+#include "winePaths.h"
 
 #include "resource.h"
 
@@ -424,6 +425,37 @@ void LoaderApp::click(int id)
 {
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(control(id)));
+}
+
+::testing::AssertionResult LoaderApp::doubleClick(int id)
+{
+    // The virtual desktop sits at the display's origin: screen coordinates are the display's.
+    RECT area = {};
+    GetWindowRect(control(id), &area);
+    std::string done = folder + "\\double-clicked";
+    DeleteFileA(done.c_str());
+    std::string command = windowsPathOf("/bin/sh") + " -c \"xdotool mousemove --sync " +
+                          std::to_string((area.left + area.right) / 2) + " " +
+                          std::to_string((area.top + area.bottom) / 2) +
+                          " click --repeat 2 --delay 80 1 && echo >'" + unixPathOf(done) + "'\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+        return ::testing::AssertionFailure() << "cannot run xdotool, error " << GetLastError();
+    }
+    for (HANDLE handle : {started.hProcess, started.hThread}) {
+        if (handle != nullptr) {
+            CloseHandle(handle);
+        }
+    }
+    for (DWORD begun = GetTickCount(); GetTickCount() - begun < 5000; Sleep(20)) {
+        if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            return ::testing::AssertionSuccess();
+        }
+    }
+    return ::testing::AssertionFailure() << "xdotool did not double-click: " << command;
 }
 
 ::testing::AssertionResult LoaderApp::pressKey(int id, UINT virtualKey)

@@ -57,6 +57,9 @@ public:
 
     // Posts a button click the way the button itself reports one; call settle() to wait for it.
     void click(int id);
+    // Double-clicks the control with the mouse: two real clicks on the X display (xdotool), at
+    // the pace of a quick double-click. Returns once both clicks were made.
+    ::testing::AssertionResult doubleClick(int id);
     // Posts a key press (down and up) to a control, then settles.
     ::testing::AssertionResult pressKey(int id, UINT virtualKey);
     // Returns once the program has handled every message posted to it before the call.

@@ -85,7 +85,7 @@ TEST_F(UiTest, ControlsAndCommandsFollowTheProgramState)
     EXPECT_FALSE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
     EXPECT_FALSE(mayRun(IDC_UPLOAD_BUTTON, logging));
     EXPECT_FALSE(mayRun(IDC_SEND_COMMAND_BUTTON, logging));
-    logging.withinDoubleClick = true;
+    logging.doubleClickOf = IDC_LOGGING_BUTTON;
     EXPECT_FALSE(mayRun(IDC_LOGGING_BUTTON, logging)) << "the second click of a double-click";
 
     ProgramState flashing;
@@ -101,7 +101,7 @@ TEST_F(UiTest, ControlsAndCommandsFollowTheProgramState)
     EXPECT_FALSE(mayRun(IDM_LOG_TO_FILE, flashing));
     EXPECT_TRUE(mayRun(IDC_CLEAR_LOG_BUTTON, flashing));
     EXPECT_TRUE(mayRun(IDC_UPLOAD_BUTTON, flashing)) << "the stop";
-    flashing.withinDoubleClick = true;
+    flashing.doubleClickOf = IDC_UPLOAD_BUTTON;
     EXPECT_FALSE(mayRun(IDC_UPLOAD_BUTTON, flashing)) << "the second click of a double-click";
     app.flashing = 0;
 }
