@@ -3,7 +3,8 @@
 // Both insert operations stage the text in displayBuffer and replace the log view's
 // selection with it. A text longer than the staging buffer goes in as several
 // consecutive inserts, so whatever the length, the whole text is shown. After each insert
-// the view is kept within its limit (logViewLimit.h).
+// the view is kept within its limit (logViewLimit.h). What arrives at the end is followed only
+// by a user at the end: one who scrolled back or selected lines to copy keeps them.
 #include "ui.h"
 
 #include <string.h>
@@ -41,9 +42,52 @@ void replaceSelectionWithStaged()
                         reinterpret_cast<LPARAM>(app.displayBuffer));
 }
 
-// Past the limit, the oldest whole lines give way to a line saying so; the caret and selection
-// keep their place in the text that stays.
-void keepLogViewWithinLimit()
+// Where the user has the view: the selection, the first character shown, and whether they are
+// at its end (nothing selected, the caret after the last character, that character in sight).
+struct ViewPlace {
+    DWORD selectionStart = 0;
+    DWORD selectionEnd = 0;
+    DWORD firstShown = 0;
+    bool atEnd = true;
+};
+
+bool lastCharacterShown(HWND view, LRESULT length)
+{
+    if (length == 0) {
+        return true;
+    }
+    LRESULT position = SendMessageA(view, EM_POSFROMCHAR, static_cast<WPARAM>(length - 1), 0);
+    RECT client;
+    GetClientRect(view, &client);
+    int top = static_cast<short>(HIWORD(position));
+    return position != -1 && top >= 0 && top < client.bottom;
+}
+
+ViewPlace placeOf(HWND view)
+{
+    ViewPlace place;
+    SendMessageA(view, EM_GETSEL, reinterpret_cast<WPARAM>(&place.selectionStart),
+                 reinterpret_cast<LPARAM>(&place.selectionEnd));
+    LRESULT firstLine = SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0);
+    place.firstShown = static_cast<DWORD>(SendMessageA(view, EM_LINEINDEX, firstLine, 0));
+    LRESULT length = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+    place.atEnd = place.selectionStart == place.selectionEnd &&
+                  place.selectionEnd == static_cast<DWORD>(length) && lastCharacterShown(view, length);
+    return place;
+}
+
+// The user's selection and first line shown, as they were before text changed around them.
+void restorePlace(HWND view, const ViewPlace& place)
+{
+    SendMessageA(view, EM_SETSEL, place.selectionStart, place.selectionEnd);
+    LRESULT wanted = SendMessageA(view, EM_LINEFROMCHAR, place.firstShown, 0);
+    LRESULT shown = SendMessageA(view, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageA(view, EM_LINESCROLL, 0, wanted - shown);
+}
+
+// Past the limit, the oldest whole lines give way to a line saying so; the place keeps its
+// characters in the text that stays.
+void keepLogViewWithinLimit(ViewPlace& place)
 {
     HWND view = control(IDC_LOG_VIEW);
     size_t length = static_cast<size_t>(SendMessageA(view, WM_GETTEXTLENGTH, 0, 0));
@@ -55,17 +99,13 @@ void keepLogViewWithinLimit()
     if (cut == 0) {
         return;
     }
-    DWORD selectionStart = 0;
-    DWORD selectionEnd = 0;
-    SendMessageA(view, EM_GETSEL, reinterpret_cast<WPARAM>(&selectionStart),
-                 reinterpret_cast<LPARAM>(&selectionEnd));
     std::string notice = removedLinesNotice(logFilePath());
     SendMessageA(view, EM_SETSEL, 0, static_cast<LPARAM>(cut));
     SendMessageA(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(notice.c_str()));
-    auto shifted = [&](DWORD at) {
-        return static_cast<LPARAM>(at > cut ? at - cut + notice.size() : notice.size());
-    };
-    SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(shifted(selectionStart)), shifted(selectionEnd));
+    for (DWORD* at : {&place.selectionStart, &place.selectionEnd, &place.firstShown}) {
+        *at = static_cast<DWORD>(*at > cut ? *at - cut + notice.size() : notice.size());
+    }
+    place.firstShown = place.firstShown == notice.size() ? 0 : place.firstShown;
 }
 
 } // namespace
@@ -94,29 +134,46 @@ void paintNow()
 
 void appendToLogView(const char* text)
 {
+    HWND view = control(IDC_LOG_VIEW);
     do {
         size_t length = stagePiece(text);
         // wParam -1 drops any selection and leaves the caret where it is.
-        SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_SETSEL, static_cast<WPARAM>(-1),
-                            sizeof app.displayBuffer);
+        SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(-1), 0);
         replaceSelectionWithStaged();
-        keepLogViewWithinLimit();
+        ViewPlace place = placeOf(view);
+        keepLogViewWithinLimit(place);
+        restorePlace(view, place);
         text += length;
     } while (*text != '\0');
+    SendMessageA(view, EM_SCROLLCARET, 0, 0);
 }
 
 void appendToLogEnd(const char* text)
 {
+    HWND view = control(IDC_LOG_VIEW);
+    ViewPlace place = placeOf(view);
+    if (!place.atEnd) {
+        SendMessageA(view, WM_SETREDRAW, FALSE, 0);
+    }
     do {
         size_t length = stagePiece(text);
-        LRESULT end = SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, WM_GETTEXTLENGTH, 0, 0);
-        SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_SETSEL, static_cast<WPARAM>(end), end);
+        LRESULT end = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+        SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(end), end);
         replaceSelectionWithStaged();
-        keepLogViewWithinLimit();
+        keepLogViewWithinLimit(place);
         text += length;
     } while (*text != '\0');
+    if (place.atEnd) {
+        // Following the new lines: the caret at the end, the end in sight.
+        LRESULT end = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+        SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(end), end);
+        SendMessageA(view, EM_SCROLLCARET, 0, 0);
+        return;
+    }
+    restorePlace(view, place);
+    SendMessageA(view, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(view, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
-
 
 bool readShownPortName(const char* header)
 {

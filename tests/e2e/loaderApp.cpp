@@ -434,7 +434,7 @@ void LoaderApp::click(int id)
     GetWindowRect(control(id), &area);
     std::string done = folder + "\\double-clicked";
     DeleteFileA(done.c_str());
-    std::string command = windowsPathOf("/bin/sh") + " -c \"xdotool mousemove --sync " +
+    std::string command = windowsPathOf("/bin/sh") + " -c \"xdotool mousemove " +
                           std::to_string((area.left + area.right) / 2) + " " +
                           std::to_string((area.top + area.bottom) / 2) +
                           " click --repeat 2 --delay 80 1 && echo >'" + unixPathOf(done) + "'\"";

@@ -36,6 +36,22 @@
 namespace {
 
 enum class Logging { Off, Running, Lost };
+// The log view as the user left it: following what arrives at its end, held where they scrolled
+// back to or selected, or changed by the program's own writes at a caret they had moved.
+enum class View { Following, Held, Unknown };
+
+// Where the log view is read: the selection, the first character shown, the end in sight.
+struct ViewPlace {
+    DWORD start = 0;
+    DWORD end = 0;
+    DWORD firstShown = 0;
+    bool endShown = false;
+    bool operator==(const ViewPlace& other) const
+    {
+        return start == other.start && end == other.end && firstShown == other.firstShown &&
+               endShown == other.endShown;
+    }
+};
 
 // The ports of the session: a gateway on COM3, a silent device on COM4, a port in use on COM5,
 // one that refuses the time-outs on COM6, a gateway that can be unplugged on COM7, and the
@@ -113,6 +129,11 @@ private:
     void toggleLogFile();
     void saveLog();
     void askForALogFileMidFlash();
+    void doubleClickToggle();
+    void scrollBack();
+    void backToTheEnd();
+    // Clicks a toggle once, or with the mouse twice as a double-click when doubleClicking.
+    void pressToggle(int id);
 
     // The model and its checks.
     void fail(const std::string& what);
@@ -126,6 +147,10 @@ private:
     void checkWindow();
     void checkReceived();
     void checkLogFile();
+    void checkViewPlace();
+    ViewPlace viewPlace(std::string& text);
+    // The program wrote at the caret: a place held by the user is not kept then.
+    void writtenAtCaret();
     void noteState();
 
     std::mt19937 random;
@@ -144,6 +169,10 @@ private:
     bool gatewayDebug = false;
     bool fileLogging = false;
     bool unplugged = false;
+    bool doubleClicking = false;
+    View view = View::Following;
+    std::string heldSelection; // what the user selected, and the start of the first line shown
+    std::string heldFirstLine;
     std::vector<std::string> unseen;     // lines sent while logging, not yet checked in the view
     std::vector<std::string> toFile;     // lines sent while logging to the file
     int sent = 0;
@@ -240,6 +269,7 @@ bool Robot::startProgram()
     logging = Logging::Off;
     gatewayDebug = false;
     fileLogging = false;
+    view = View::Following;
     unseen.clear();
     toFile.clear();
     if (!app->start()) {
@@ -280,6 +310,9 @@ void Robot::pressEnterOrEsc()
     UINT key = below(2) ? VK_RETURN : VK_ESCAPE;
     if (app->isEnabled(field)) { // a disabled one cannot have the focus
         app->pressKey(field, key);
+        if (field == IDC_LOG_VIEW) {
+            writtenAtCaret();
+        }
     }
 }
 
@@ -352,7 +385,7 @@ void Robot::upload()
     ProgrammerStandIn programmer(app->workFolder());
     if (shownPort.empty()) {
         int runs = programmer.runs();
-        app->click(IDC_UPLOAD_BUTTON);
+        pressToggle(IDC_UPLOAD_BUTTON);
         expectBox({kNoPortNamed}, 5000);
         if (programmer.runs() != runs) {
             fail("an upload ran the programmer with no port named");
@@ -368,11 +401,22 @@ void Robot::upload()
     if (ending == 4) {
         programmer.remove();
     }
-    app->click(IDC_UPLOAD_BUTTON);
+    DWORD clicked = GetTickCount();
+    pressToggle(IDC_UPLOAD_BUTTON);
+    bool hangs = (ending == 2 || ending == 3) && programmer.waitForRuns(runsBefore + 1, 10000);
+    if (hangs && doubleClicking) {
+        Sleep(GetDoubleClickTime());
+        if (app->text(IDC_UPLOAD_BUTTON) != "Stop programming") {
+            fail("the second click of a double-click stopped the flash");
+            return;
+        }
+    }
     // A hanging programmer is stopped, as a user would, once the button offers it, or the
-    // window is closed while it runs.
-    if ((ending == 2 || ending == 3) && programmer.waitForRuns(runsBefore + 1, 10000) &&
-        app->text(IDC_UPLOAD_BUTTON) == "Stop programming") {
+    // window is closed while it runs; the stop is no second click of the start's double-click.
+    if (hangs && app->text(IDC_UPLOAD_BUTTON) == "Stop programming") {
+        while (GetTickCount() - clicked < GetDoubleClickTime() + 100) {
+            Sleep(50);
+        }
         actMidFlash();
         if (!problem.empty()) {
             return;
@@ -439,6 +483,7 @@ void Robot::actMidFlash()
         {"debug screen", 1, &Robot::toggleDebugScreen},
         {"save the log or log to a file", 1, &Robot::askForALogFileMidFlash},
         {"clear the log", 1, &Robot::clearLog},
+        {"scroll back in the log", 1, &Robot::scrollBack},
     };
     for (int count = below(4); count > 0 && problem.empty(); --count) {
         const Action& action = pick(actions);
@@ -475,7 +520,7 @@ void Robot::uploadToBoard()
         return;
     }
     app->setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE));
-    app->click(IDC_UPLOAD_BUTTON);
+    pressToggle(IDC_UPLOAD_BUTTON);
     MessageBoxInfo box = takeBox(60000, "the flash of the virtual board");
     if (box.window != nullptr && box.caption != "Success") {
         fail("the flash of the virtual board ended \"" + box.caption + "\": " + box.text);
@@ -518,15 +563,16 @@ void Robot::toggleLogging()
     }
     std::string port = shownPort;
     if (port.empty()) {
-        app->click(IDC_LOGGING_BUTTON);
+        pressToggle(IDC_LOGGING_BUTTON);
         expectBox({kNoPortNamed}, 5000);
         return;
     }
     // The serial peer counts the opens of the pseudo-terminals it made.
     bool counted = port == "COM3" || port == "COM4" || (port == kUnpluggable && !unplugged);
     int opensBefore = counted ? peer.opens(port) : 0;
-    app->click(IDC_LOGGING_BUTTON);
+    pressToggle(IDC_LOGGING_BUTTON);
     if (isGateway(port)) {
+        writtenAtCaret(); // the banner and the version go in at the caret
         app->settle(15000);
         MessageBoxInfo box = app->findMessageBox(true);
         if (box.window != nullptr && port != kBoard) {
@@ -556,6 +602,7 @@ void Robot::clearLog()
     if (app->text(IDC_LOG_VIEW) != "") {
         fail("the log view was not cleared");
     }
+    view = View::Following;
 }
 
 void Robot::toggleDebug()
@@ -565,6 +612,7 @@ void Robot::toggleDebug()
     }
     app->click(IDC_GATEWAY_DEBUG_BUTTON);
     app->settle(5000);
+    writtenAtCaret();
     gatewayDebug = !gatewayDebug;
     if (loggingPort != kBoard) {
         peer.received(loggingPort);
@@ -578,6 +626,7 @@ void Robot::sendCommand()
     }
     std::string typed = app->text(IDC_COMMAND_FIELD).substr(0, 98);
     app->click(IDC_SEND_COMMAND_BUTTON);
+    writtenAtCaret();
     if (typed.size() < 5) {
         expectBox({"Not a valid command"}, 5000);
         return;
@@ -708,6 +757,122 @@ void Robot::askForALogFileMidFlash()
     }
 }
 
+void Robot::pressToggle(int id)
+{
+    // The mouse reaches the button only where no other window (the debug screen) covers it.
+    RECT area = {};
+    GetWindowRect(app->control(id), &area);
+    POINT centre = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    if (!doubleClicking || WindowFromPoint(centre) != app->control(id)) {
+        app->click(id);
+    } else if (::testing::AssertionResult clicked = app->doubleClick(id); !clicked) {
+        fail(std::string("the mouse could not double-click: ") + clicked.message());
+    }
+}
+
+// A double-click on the upload or logging button does what one click does. Log mode is only
+// double-clicked to start: on a running one the first click stops it and the second starts anew.
+void Robot::doubleClickToggle()
+{
+    doubleClicking = true;
+    if (logging == Logging::Off) {
+        toggleLogging();
+    } else {
+        upload();
+    }
+    doubleClicking = false;
+}
+
+// Selects some of what the view holds and scrolls back to it, as a user who reads back or copies.
+void Robot::scrollBack()
+{
+    std::string text = app->text(IDC_LOG_VIEW);
+    if (text.size() < 2) {
+        return;
+    }
+    HWND logView = app->control(IDC_LOG_VIEW);
+    DWORD start = static_cast<DWORD>(below(static_cast<int>(text.size()) - 1));
+    DWORD end = start + static_cast<DWORD>(below(std::min(200, static_cast<int>(text.size() - start))));
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(logView, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, 5000, &ignored);
+    SendMessageTimeoutA(logView, EM_SCROLLCARET, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    ViewPlace place = viewPlace(text);
+    view = View::Held;
+    heldSelection = text.substr(place.start, place.end - place.start);
+    heldFirstLine = text.substr(place.firstShown, 40);
+}
+
+// Ctrl+End: the caret after the last character, the end in sight; the view follows again.
+void Robot::backToTheEnd()
+{
+    HWND logView = app->control(IDC_LOG_VIEW);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(logView, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    SendMessageTimeoutA(logView, EM_SETSEL, length, length, SMTO_ABORTIFHUNG, 5000, &length);
+    SendMessageTimeoutA(logView, EM_SCROLLCARET, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    view = View::Following;
+}
+
+void Robot::writtenAtCaret()
+{
+    if (view == View::Held) {
+        view = View::Unknown;
+    }
+}
+
+ViewPlace Robot::viewPlace(std::string& text)
+{
+    HWND logView = app->control(IDC_LOG_VIEW);
+    auto ask = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(logView, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+        return result;
+    };
+    // Read twice around the text, so that text and place belong together.
+    ViewPlace place;
+    for (ViewPlace before; ; before = place) {
+        ask(EM_GETSEL, reinterpret_cast<WPARAM>(&place.start), reinterpret_cast<LPARAM>(&place.end));
+        place.firstShown = static_cast<DWORD>(ask(EM_LINEINDEX, ask(EM_GETFIRSTVISIBLELINE, 0, 0), 0));
+        DWORD_PTR position = text.empty() ? 0 : ask(EM_POSFROMCHAR, text.size() - 1, 0);
+        RECT client = {};
+        GetClientRect(logView, &client);
+        int top = static_cast<short>(HIWORD(position));
+        place.endShown = top >= 0 && top < client.bottom;
+        if (place == before) {
+            return place;
+        }
+        text = app->text(IDC_LOG_VIEW);
+    }
+}
+
+// A user following the view sees its end; one who scrolled back keeps their selection and first
+// line, also when the oldest lines give way (unless those went with them).
+void Robot::checkViewPlace()
+{
+    if (view == View::Unknown) {
+        return;
+    }
+    std::string text = app->text(IDC_LOG_VIEW);
+    ViewPlace place = viewPlace(text);
+    if (view == View::Following) {
+        if (place.start != text.size() || place.end != text.size() || !place.endShown) {
+            fail("the view does not follow its end: selection " + std::to_string(place.start) + "-" +
+                 std::to_string(place.end) + " of " + std::to_string(text.size()) +
+                 (place.endShown ? "" : ", end not shown"));
+        }
+        return;
+    }
+    if (text.find(heldFirstLine) == std::string::npos) {
+        view = View::Unknown; // the lines the user read have given way
+        return;
+    }
+    if (text.compare(place.start, place.end - place.start, heldSelection) != 0 ||
+        text.compare(place.firstShown, heldFirstLine.size(), heldFirstLine) != 0) {
+        fail("the view moved away from where the user scrolled back to: now shows \"" +
+             text.substr(place.firstShown, 40) + "\", held \"" + heldFirstLine + "\"");
+    }
+}
+
 void Robot::saveLog()
 {
     std::string path = app->workFolder() + "\\saved.txt";
@@ -806,6 +971,7 @@ void Robot::checkWindow()
             fail(std::string(check.what) + (check.actual ? " but should not be" : " but is not"));
         }
     }
+    checkViewPlace();
     std::string status = app->text(IDC_STATUS_LINE);
     bool statusFits = status == "OK" ||
                       (logging == Logging::Running && status == "Logging...") ||
@@ -871,6 +1037,9 @@ int Robot::play(int count)
         {"log to file", 2, &Robot::toggleLogFile},
         {"save the log", 1, &Robot::saveLog},
         {"restart the program", 1, &Robot::restart},
+        {"double-click a toggle", 2, &Robot::doubleClickToggle},
+        {"scroll back in the log", 3, &Robot::scrollBack},
+        {"back to the end of the log", 1, &Robot::backToTheEnd},
     };
     setUpPorts();
     if (!startProgram()) {
