@@ -102,10 +102,13 @@ void keepLogViewWithinLimit(ViewPlace& place)
     std::string notice = removedLinesNotice(logFilePath());
     SendMessageA(view, EM_SETSEL, 0, static_cast<LPARAM>(cut));
     SendMessageA(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(notice.c_str()));
-    for (DWORD* at : {&place.selectionStart, &place.selectionEnd, &place.firstShown}) {
-        *at = static_cast<DWORD>(*at > cut ? *at - cut + notice.size() : notice.size());
-    }
-    place.firstShown = place.firstShown == notice.size() ? 0 : place.firstShown;
+    // A place in the removed lines moves to what took their place.
+    auto shifted = [&](DWORD at, size_t removed) {
+        return static_cast<DWORD>(at >= cut ? at - cut + notice.size() : removed);
+    };
+    place.selectionStart = shifted(place.selectionStart, notice.size());
+    place.selectionEnd = shifted(place.selectionEnd, notice.size());
+    place.firstShown = shifted(place.firstShown, 0);
 }
 
 } // namespace
