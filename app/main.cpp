@@ -2,8 +2,6 @@
 // --help) the program flashes from the command line without showing a window.
 #include <windows.h>
 
-#include <stdlib.h>
-
 #include "appState.h"
 #include "programming/flashCommandLine.h"
 #include "startup.h"
@@ -11,7 +9,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand)
 {
     resetAppState();
-    CommandLine options = parseCommandLine(__argc, __argv);
+    CommandLine options = parseProgramCommandLine();
     if (options.given) {
         return runCommandLine(options);
     }

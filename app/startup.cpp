@@ -3,6 +3,7 @@
 #include "startup.h"
 
 #include "appState.h"
+#include "codePagePath.h"
 #include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
 #include "mainWindow.h"
@@ -149,7 +150,7 @@ int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showComma
     }
     prepareControls();
     if (!firmwareFile.empty()) {
-        openFirmwareFile(firmwareFile);
+        openFirmwareFile(wideText(firmwareFile, CP_UTF8));
     }
     ShowWindow(app.mainWindow, showCommand);
     return runMessageLoop();

@@ -5,8 +5,8 @@
 
 #include <string>
 
-// Registers the window class, creates and prepares the main window, runs the message
-// loop and returns the exit code. When the window cannot be created the user is told
+// Registers the window class, creates and prepares the main window (with firmwareFile, UTF-8,
+// in the path field when given), runs the message loop and returns the exit code. When the window cannot be created the user is told
 // and a non-zero code is returned at once.
 int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand,
                    const std::string& firmwareFile = std::string());

@@ -5,9 +5,9 @@
 
 #include <commdlg.h>
 
-#include <string.h>
-
 #include "app/appState.h"
+#include "app/codePagePath.h"
+#include "app/fileDialog.h"
 #include "app/trace.h"
 #include "app/ui.h"
 #include "logFile.h"
@@ -25,24 +25,13 @@ void tickLogToFile(bool on)
                   MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
-// Asks for a file to write with the save dialog; false when the user cancelled.
-bool askFileName(const char* title, DWORD extraFlags, char* path, DWORD size)
+// Asks for a file to write with the save dialog, proposing path; false when the user cancelled.
+bool askFileName(const wchar_t* title, DWORD extraFlags, std::wstring& path)
 {
-    OPENFILENAMEA dialog;
-    memset(&dialog, 0, sizeof dialog);
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = app.mainWindow;
-    dialog.lpstrFilter = "Log Files (*.log, *.txt)\0*.log;*.txt\0All Files\0*\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = size;
-    dialog.lpstrTitle = title;
-    dialog.lpstrDefExt = "log";
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | extraFlags;
-    if (!GetSaveFileNameA(&dialog)) {
-        return false;
-    }
-    path[size - 1] = '\0';
-    return true;
+    const FileDialog dialog = {
+        true, title, L"Log Files (*.log, *.txt)\0*.log;*.txt\0All Files\0*\0", L"log",
+        OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | extraFlags};
+    return askForFile(dialog, path);
 }
 
 void showFileError(const char* what, const char* path, DWORD error)
@@ -74,14 +63,15 @@ void addLogFileCommands(HWND window)
 
 void saveLogAs()
 {
-    char path[MAX_PATH] = "gateway-log.txt";
-    if (!askFileName("Save log as", OFN_OVERWRITEPROMPT, path, sizeof path)) {
+    std::wstring chosen = L"gateway-log.txt";
+    if (!askFileName(L"Save log as", OFN_OVERWRITEPROMPT, chosen)) {
         return;
     }
     std::string text = logViewText();
 
     DWORD error = 0;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // Opened by its wide name: a name the code page cannot write would open another file.
+    HANDLE file = CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
@@ -95,9 +85,10 @@ void saveLogAs()
         CloseHandle(file);
     }
     bool saved = error == 0;
-    trace("Save log as %s: %s\n", path, saved ? "saved" : "failed");
+    std::string path = codePagePathOf(chosen).path;
+    trace("Save log as %s: %s\n", path.c_str(), saved ? "saved" : "failed");
     if (!saved) {
-        showFileError("Could not save the log to", path, error);
+        showFileError("Could not save the log to", path.c_str(), error);
     }
 }
 
@@ -109,19 +100,24 @@ void toggleLogToFile()
         tickLogToFile(false);
         return;
     }
-    char path[MAX_PATH] = "gateway.log";
-    if (askFileName("Log to file", 0, path, sizeof path)) {
+    std::wstring path = L"gateway.log";
+    if (askFileName(L"Log to file", 0, path)) {
         startLogFile(path);
     }
 }
 
 bool startLogFile(const char* path)
 {
+    return startLogFile(wideText(path));
+}
+
+bool startLogFile(const std::wstring& path)
+{
     if (!logFile.open(path)) {
-        showFileError("Could not open the log file", path, logFile.lastError());
+        showFileError("Could not open the log file", logFile.path().c_str(), logFile.lastError());
         return false;
     }
-    trace("Log to file on: %s\n", path);
+    trace("Log to file on: %s\n", logFile.path().c_str());
     tickLogToFile(true);
     return true;
 }

@@ -15,6 +15,7 @@ void addLogFileCommands(HWND window);
 void saveLogAs();
 void toggleLogToFile();
 // What "Log to file..." does with the chosen path; false (after a box) when it cannot be opened.
+bool startLogFile(const std::wstring& path);
 bool startLogFile(const char* path);
 
 // What log mode writes to the file while one is open: received bytes, and lines of the

@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include "app/codePagePath.h"
+
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
@@ -77,14 +79,22 @@ LogFile::~LogFile()
 
 bool LogFile::open(const char* path)
 {
+    return open(wideText(path));
+}
+
+bool LogFile::open(const std::wstring& path)
+{
     close();
-    handle = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    // Opened by its wide name: a name the code page cannot write would open another file.
+    handle = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD openError = GetLastError();
+    // Once the file exists it has a short form to show, where the code page needs one.
+    filePath = codePagePathOf(path).path;
     if (handle == INVALID_HANDLE_VALUE) {
-        error = GetLastError();
+        error = openError;
         return false;
     }
-    filePath = path;
     partial.clear();
     error = 0;
     return true;

@@ -39,10 +39,13 @@ public:
 
     // Opens path for appending (it is created when missing, never truncated). False with the
     // reason in lastError() when it cannot be opened.
+    bool open(const std::wstring& path);
     bool open(const char* path);
     // Writes a pending partial line and closes the file.
     void close();
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
+    // The path in the code page, as messages show it: its short form where the code page
+    // cannot write the name.
     const std::string& path() const { return filePath; }
     DWORD lastError() const { return error; }
 

@@ -4,41 +4,23 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
-#include <string.h>
 
 #include "app/appState.h"
+#include "app/codePagePath.h"
+#include "app/fileDialog.h"
 #include "app/trace.h"
 #include "app/ui.h"
 #include "resource.h"
 
-static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 8 ? 152 : 88),
-              "the full record, with its reserved fields");
-
-bool chooseFirmwareFile(HWND window)
+bool chooseFirmwareFile(std::wstring& path)
 {
     setStatusLine("File Selection in progress..");
-    char path[MAX_PATH];
-    memset(path, 0, sizeof path);
-    OPENFILENAMEA dialog;
-    memset(&dialog, 0, sizeof dialog);
     traceSection("File selection:\n");
+    const FileDialog dialog = {false, L"VEXLOR", L"Hex Files\0*.cpp.hex\0All Files\0*\0", nullptr,
+                               OFN_FILEMUSTEXIST | OFN_HIDEREADONLY};
+    bool chosen = askForFile(dialog, path);
 
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = window;
-    dialog.lpstrFilter = "Hex Files\0*.cpp.hex\0All Files\0*\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrInitialDir = nullptr;
-    dialog.lpstrTitle = "VEXLOR";
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    bool chosen = GetOpenFileNameA(&dialog) != FALSE;
-    // A failed dialog may leave anything in the buffer; it is read as a string all the same.
-    path[sizeof path - 1] = '\0';
-
-    trace("File: %s\n", chosen ? path : "(none chosen)");
-    if (chosen) {
-        memcpy(app.firmwarePath, path, strlen(path) + 1);
-    }
+    trace("File: %s\n", chosen ? narrowText(path).c_str() : "(none chosen)");
     trace("File selection done\n");
     setStatusLine("OK");
     return chosen;
@@ -46,10 +28,19 @@ bool chooseFirmwareFile(HWND window)
 
 namespace {
 
-// Shows firmwarePath in the path field; the upload waits while log mode holds the port.
-void takeFirmwarePath()
+// Shows the chosen file in the path field as the programmer will get it: a path the code page
+// cannot write in its short form, or, when it has none, as it is (the upload refuses it then).
+// The upload waits while log mode holds the port.
+void takeFirmwarePath(const std::wstring& chosen)
 {
-    SetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath);
+    CodePagePath path = codePagePathOf(chosen);
+    // Cut to what the upload reads of the path field; a longer path is refused as too long.
+    lstrcpynA(app.firmwarePath, path.path.c_str(), sizeof app.firmwarePath);
+    if (path.passable) {
+        SetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath);
+    } else {
+        SetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, chosen.c_str());
+    }
     app.fileChosen = 1;
     showControlStates();
 }
@@ -61,7 +52,8 @@ LRESULT CALLBACK pathFieldWithDrops(HWND field, UINT message, WPARAM wParam, LPA
     if (message == WM_DROPFILES) {
         return SendMessageA(GetParent(field), WM_DROPFILES, wParam, lParam);
     }
-    return CallWindowProcA(pathFieldProc, field, message, wParam, lParam);
+    // Wide, so that a path the code page cannot write reaches the field and comes back whole.
+    return CallWindowProcW(pathFieldProc, field, message, wParam, lParam);
 }
 
 } // namespace
@@ -71,25 +63,24 @@ void selectFirmwareFile()
     // Cancel changes nothing: the path field, the upload button and the status line stay.
     char status[256] = "";
     GetDlgItemTextA(app.mainWindow, IDC_STATUS_LINE, status, sizeof status);
-    if (chooseFirmwareFile(app.mainWindow)) {
-        takeFirmwarePath();
+    std::wstring path;
+    if (chooseFirmwareFile(path)) {
+        takeFirmwarePath(path);
     } else {
         setStatusLine(status);
     }
 }
 
-void openFirmwareFile(const std::string& path)
+void openFirmwareFile(const std::wstring& path)
 {
     traceSection("File given:\n");
-    trace("File: %s\n", path.c_str());
-    // Cut to what the upload reads of the path field; a longer path is refused as too long.
-    lstrcpynA(app.firmwarePath, path.c_str(), sizeof app.firmwarePath);
-    takeFirmwarePath();
+    trace("File: %s\n", narrowText(path).c_str());
+    takeFirmwarePath(path);
 }
 
 void forwardDroppedFiles(HWND pathField)
 {
-    WNDPROC previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+    WNDPROC previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         pathField, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pathFieldWithDrops)));
     // Every path field is an edit control: one original procedure serves them all.
     if (previous != pathFieldWithDrops) {
@@ -99,21 +90,22 @@ void forwardDroppedFiles(HWND pathField)
 
 void dropFirmwareFiles(HDROP drop)
 {
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    char path[sizeof app.firmwarePath] = "";
-    UINT length = count == 1 ? DragQueryFileA(drop, 0, nullptr, 0) : 0;
-    if (count == 1 && length < sizeof path) {
-        DragQueryFileA(drop, 0, path, sizeof path);
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    wchar_t path[sizeof app.firmwarePath] = L"";
+    const UINT room = sizeof path / sizeof path[0];
+    UINT length = count == 1 ? DragQueryFileW(drop, 0, nullptr, 0) : 0;
+    if (count == 1 && length < room) {
+        DragQueryFileW(drop, 0, path, room);
     }
     DragFinish(drop);
 
     const char* refusal = nullptr;
     if (count != 1) {
         refusal = "Drop one firmware file at a time";
-    } else if (length >= sizeof path) {
+    } else if (length >= room) {
         refusal = "The dropped file's path is too long";
     } else {
-        DWORD attributes = GetFileAttributesA(path);
+        DWORD attributes = GetFileAttributesW(path);
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             refusal = "A folder cannot be flashed: drop a firmware file (*.cpp.hex)";
         }
@@ -124,7 +116,6 @@ void dropFirmwareFiles(HDROP drop)
         MessageBoxA(app.mainWindow, refusal, "Error", MB_OK);
         return;
     }
-    trace("File: %s\n", path);
-    memcpy(app.firmwarePath, path, strlen(path) + 1);
-    takeFirmwarePath();
+    trace("File: %s\n", narrowText(path).c_str());
+    takeFirmwarePath(path);
 }

@@ -6,15 +6,15 @@
 
 #include <string>
 
-// Runs the open-file dialog; a chosen file goes to firmwarePath. False when it was cancelled
-// (firmwarePath is then left as it was).
-bool chooseFirmwareFile(HWND window);
+// Runs the open-file dialog; the chosen file goes to path. False when it was cancelled (path
+// is then left as it was).
+bool chooseFirmwareFile(std::wstring& path);
 
 // Handler of "Select &File".
 void selectFirmwareFile();
 
 // Takes path as if it had been chosen in the dialog (a file given on the command line).
-void openFirmwareFile(const std::string& path);
+void openFirmwareFile(const std::wstring& path);
 
 // Lets the path field pass files dropped on it to the main window (the field accepts drops,
 // but an edit control does nothing with them).

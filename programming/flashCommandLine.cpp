@@ -5,10 +5,15 @@
 #include "flashCommandLine.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <stdlib.h>
 #include <string.h>
 
+#include <vector>
+
 #include "app/appState.h"
+#include "app/codePagePath.h"
 #include "serial/portName.h"
 #include "upload.h"
 
@@ -135,6 +140,27 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     return options;
 }
 
+CommandLine parseProgramCommandLine()
+{
+    // The C runtime's arguments decide where each one begins and ends, as they always have
+    // (the system's own reading differs on quotes inside quotes); each is taken in wide
+    // characters where the two readings agree, so a path the code page cannot write arrives
+    // whole.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < __argc; ++i) {
+        bool agree = wide != nullptr && count == __argc && narrowText(wide[i]) == __argv[i];
+        arguments.push_back(narrowText(agree ? wide[i] : wideText(__argv[i]), CP_UTF8));
+    }
+    LocalFree(wide);
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    return parseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
 int runCommandLine(const CommandLine& options)
 {
     ConsoleOutput output;
@@ -143,22 +169,20 @@ int runCommandLine(const CommandLine& options)
         return 0;
     }
     if (!options.error.empty()) {
-        output.line("Vexlor Loader: " + options.error);
+        std::string error = narrowText(wideText(options.error, CP_UTF8));
+        output.line("Vexlor Loader: " + error);
         output.write(kUsage);
         if (!output.isRead()) {
             // Started from the desktop or a shortcut: nobody would see a word otherwise.
-            MessageBoxA(nullptr, ("Vexlor Loader: " + options.error + "\r\n\r\n" + kUsage).c_str(),
+            MessageBoxA(nullptr, ("Vexlor Loader: " + error + "\r\n\r\n" + kUsage).c_str(),
                         "Vexlor Loader", MB_OK | MB_ICONERROR);
         }
         return kBadOptionsExitCode;
     }
     lstrcpynA(app.portName, options.port.c_str(), sizeof app.portName);
     ConsoleWatcher watcher(output);
-    // Cut to what the button reads of the path field: a path that long never fits the
-    // parameter line, so it is refused as too long, as the button refuses it.
-    lstrcpynA(app.firmwarePath, options.file.c_str(), sizeof app.firmwarePath);
     std::string reason;
-    UploadVerdict verdict = flashFirmware(watcher, reason);
+    UploadVerdict verdict = flashFirmware(wideText(options.file, CP_UTF8), watcher, reason);
     if (!reason.empty()) {
         output.line(reason);
     }

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// What the command line asks for.
+// What the command line asks for. Its text is UTF-8: a file in a folder whose name the code
+// page cannot write arrives whole.
 struct CommandLine {
     bool given = false; // any option at all: otherwise the window starts as usual
     bool help = false;
@@ -17,6 +18,8 @@ struct CommandLine {
 
 // Reads the options after the program's name (argv[0]).
 CommandLine parseCommandLine(int argc, const char* const* argv);
+// Reads the program's own command line, from its wide form.
+CommandLine parseProgramCommandLine();
 
 // Follows the options: flashes with the same checks and the same parameter line as the
 // upload button, writing the programmer's output and the verdict to standard output (or, when

@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "app/appState.h"
+#include "app/codePagePath.h"
 #include "app/trace.h"
 #include "serial/portName.h"
 
@@ -24,49 +25,67 @@ const Board boards[] = {
     {"Arduino Mega 2560", "atmega2560", "stk500v2", "115200"},
 };
 
-const char kProgrammerName[] = "avrdude.exe";
+// Folders and the programmer's path are wide: the program and avrdude may live in a folder
+// whose name the code page cannot write.
+const wchar_t kProgrammerName[] = L"avrdude.exe";
 
-bool isAbsoluteFolder(const std::string& folder)
+bool isAbsoluteFolder(const std::wstring& folder)
 {
-    bool drive = folder.size() >= 3 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
-    bool network = folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\';
+    bool drive =
+        folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/');
+    bool network = folder.size() >= 2 && folder[0] == L'\\' && folder[1] == L'\\';
     return drive || network;
 }
 
 // The programmer's full path in folder, or empty when folder holds no such file.
-std::string programmerIn(std::string folder)
+std::wstring programmerIn(std::wstring folder)
 {
-    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') {
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
         folder = folder.substr(1, folder.size() - 2);
     }
     if (!isAbsoluteFolder(folder)) {
-        return "";
+        return L"";
     }
-    if (folder.back() != '\\' && folder.back() != '/') {
-        folder += '\\';
+    if (folder.back() != L'\\' && folder.back() != L'/') {
+        folder += L'\\';
     }
-    std::string path = folder + kProgrammerName;
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    std::wstring path = folder + kProgrammerName;
+    DWORD attributes = GetFileAttributesW(path.c_str());
     bool isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    return isFile ? path : "";
+    return isFile ? path : L"";
 }
 
 // The folder this program was started from.
-std::string programFolder()
+std::wstring programFolder()
 {
-    char path[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length < sizeof path ? length : 0);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
+    wchar_t path[MAX_PATH] = L"";
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length < MAX_PATH ? length : 0);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-std::string searchPath()
+std::wstring searchPath()
 {
-    DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
-    std::string value(size, '\0');
-    DWORD length = size != 0 ? GetEnvironmentVariableA("PATH", &value[0], size) : 0;
+    DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring value(size, L'\0');
+    DWORD length = size != 0 ? GetEnvironmentVariableW(L"PATH", &value[0], size) : 0;
     value.resize(length < size ? length : 0);
     return value;
+}
+
+// avrdude looks for avrdude.conf beside itself through the code page, which loses the
+// characters of a folder name it cannot write: there the file is named to it (-C) in its
+// short form. False when the file has no form the code page can write.
+bool configurationOption(const std::wstring& programmer, std::string& option)
+{
+    option.clear();
+    std::wstring folder = programmer.substr(0, programmer.find_last_of(L"\\/") + 1);
+    if (fitsCodePage(folder)) {
+        return true;
+    }
+    CodePagePath configuration = codePagePathOf(folder + L"avrdude.conf");
+    option = "-C \"" + configuration.path + "\" ";
+    return configuration.passable;
 }
 
 // Appends text to the line; the caller has made sure it fits.
@@ -113,12 +132,12 @@ int buildProgrammerParams()
     return PARAMS_READY;
 }
 
-std::string locateProgrammer(const std::string& programFolder, const std::string& searchPath)
+std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstring& searchPath)
 {
-    std::string found = programmerIn(programFolder);
+    std::wstring found = programmerIn(programFolder);
     for (size_t start = 0; found.empty() && start <= searchPath.size();) {
-        size_t end = searchPath.find(';', start);
-        end = end == std::string::npos ? searchPath.size() : end;
+        size_t end = searchPath.find(L';', start);
+        end = end == std::wstring::npos ? searchPath.size() : end;
         found = programmerIn(searchPath.substr(start, end - start));
         start = end + 1;
     }
@@ -135,8 +154,15 @@ ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
     watcher.progress("Arduino board programming in progress..");
     traceSection("Execute external program:\n");
 
-    std::string programmer = locateProgrammer(programFolder(), searchPath());
-    ProgrammerRun run = runProgrammerProcess(programmer, app.programmerParams, timeLimitMs, watcher);
+    std::wstring programmer = locateProgrammer(programFolder(), searchPath());
+    std::string configuration;
+    ProgrammerRun run;
+    if (configurationOption(programmer, configuration)) {
+        run = runProgrammerProcess(programmer, (configuration + app.programmerParams).c_str(),
+                                   timeLimitMs, watcher);
+    } else {
+        run.startError = kFolderNotInCodePage;
+    }
     switch (run.outcome) {
     case PROGRAMMER_MISSING: {
         trace("Could not launch external program\n");

@@ -28,7 +28,7 @@ constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
 // when it is there, otherwise in the first folder of searchPath (PATH's ';'-separated list)
 // that holds it; empty when neither does. Only absolute folders count: the current folder
 // is never searched, since choosing a firmware file in the open-file dialog moves it there.
-std::string locateProgrammer(const std::string& programFolder, const std::string& searchPath);
+std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstring& searchPath);
 
 // Runs avrdude.exe (found by locateProgrammer) with programmerParams, its output going to the
 // watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start that

@@ -3,6 +3,7 @@
 // blocking, while the watcher keeps the window answering.
 #include "programmerProcess.h"
 
+#include "app/codePagePath.h"
 #include "programmer.h"
 #include "programmerOutput.h"
 
@@ -26,7 +27,7 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool start(const std::string& programmer, const char* params)
+    bool start(const std::wstring& programmer, const char* params)
     {
         SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
         HANDLE writeEnd = nullptr;
@@ -45,16 +46,17 @@ public:
             SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
         }
 
-        STARTUPINFOA startup = {};
+        STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
         startup.hStdInput = input != INVALID_HANDLE_VALUE ? input : nullptr;
         startup.hStdOutput = writeEnd;
         startup.hStdError = writeEnd;
-        std::string commandLine = "\"" + programmer + "\" " + params;
+        // Wide: the programmer's folder may have a name the code page cannot write.
+        std::wstring commandLine = L"\"" + programmer + L"\" " + wideText(params);
         PROCESS_INFORMATION started = {};
-        BOOL ok = CreateProcessA(programmer.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+        BOOL ok = CreateProcessW(programmer.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
                                  CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup,
                                  &started);
         // Only the child holds the write end now: the pipe breaks when it is gone.
@@ -162,6 +164,10 @@ std::string startFailureReason(DWORD startError)
         startError == ERROR_PATH_NOT_FOUND) {
         return std::string();
     }
+    if (startError == kFolderNotInCodePage) {
+        return "the name of its folder has characters this Windows cannot pass to it; move it "
+               "with avrdude.conf to a folder with a plain name";
+    }
     char text[256] = "";
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, startError, 0, text, sizeof text, nullptr);
@@ -185,7 +191,7 @@ void endRunningProgrammer()
     }
 }
 
-ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* params,
+ProgrammerRun runProgrammerProcess(const std::wstring& programmer, const char* params,
                                    DWORD timeLimitMs, ProgrammerWatcher& watcher)
 {
     ProgrammerRun run;

@@ -35,6 +35,10 @@ public:
     virtual bool waitForProcess(HANDLE process, DWORD waitMs) = 0;
 };
 
+// startError of a programmer that was found but not started: its folder's name has characters
+// the code page cannot write, and avrdude.conf there has no short form to name it by.
+constexpr DWORD kFolderNotInCodePage = ERROR_NO_UNICODE_TRANSLATION;
+
 // The system's reason why a programmer could not be started, for startError; empty for none or
 // for a missing file, which the program names itself.
 std::string startFailureReason(DWORD startError);
@@ -46,5 +50,5 @@ void endRunningProgrammer();
 // Runs programmer (a full path) with params as its command line, its standard output and
 // standard error on one pipe, without a window. The output reaches the watcher as it comes.
 // A run past timeLimitMs, or one the watcher stops, is ended with everything it started.
-ProgrammerRun runProgrammerProcess(const std::string& programmer, const char* params,
+ProgrammerRun runProgrammerProcess(const std::wstring& programmer, const char* params,
                                    DWORD timeLimitMs, ProgrammerWatcher& watcher);

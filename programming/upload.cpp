@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "app/appState.h"
+#include "app/codePagePath.h"
 #include "app/startup.h"
 #include "app/trace.h"
 #include "app/ui.h"
@@ -32,6 +33,10 @@ const UploadVerdict kPathTooLong = {
     "Programming failed, the firmware path is too long.\n"
     "Move the file to a folder with a shorter path and select it again.",
     "Error", "Programming Arduino failed, path too long\n", 5};
+const UploadVerdict kPathNotInCodePage = {
+    "Programming failed, the firmware path has characters this Windows cannot pass to the "
+    "programmer.\nMove the file to a folder with a plain name and select it again.",
+    "Error", "Programming Arduino failed, path has characters outside the code page\n", 5};
 const UploadVerdict kNoProgrammer = {"Programming failed", "Error",
                                      "Programming Arduino failed\n", 6};
 const UploadVerdict kTimedOut = {"Programming failed", "Error", "Programming Arduino failed\n", 7};
@@ -127,9 +132,18 @@ void lockControls(bool flashing)
 
 } // namespace
 
-UploadVerdict flashFirmware(ProgrammerWatcher& watcher, std::string& reason)
+UploadVerdict flashFirmware(const std::wstring& firmwarePath, ProgrammerWatcher& watcher,
+                            std::string& reason)
 {
     reason.clear();
+    // avrdude takes the path in the code page: one the code page cannot write goes in its
+    // short form. Cut to what the button reads of the path field: a path that long never fits
+    // the parameter line, so it is refused as too long.
+    CodePagePath path = codePagePathOf(firmwarePath);
+    lstrcpynA(app.firmwarePath, path.path.c_str(), sizeof app.firmwarePath);
+    if (!path.passable) {
+        return kPathNotInCodePage;
+    }
     int params = buildProgrammerParams();
     if (params == PARAMS_PATH_HAS_QUOTE) {
         return kPathHasQuote;
@@ -165,14 +179,14 @@ void uploadFirmware()
         return;
     }
     trace("Port %s\n", app.portName);
-    GetDlgItemTextA(app.mainWindow, IDC_PATH_FIELD, app.firmwarePath, 1023);
-    app.firmwarePath[1023] = '\0';
-    trace("Filename %s\n", app.firmwarePath);
+    wchar_t path[sizeof app.firmwarePath] = L"";
+    GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, 1023);
+    trace("Filename %s\n", narrowText(path).c_str());
 
     WindowWatcher watcher;
     std::string reason;
     lockControls(true);
-    UploadVerdict verdict = flashFirmware(watcher, reason);
+    UploadVerdict verdict = flashFirmware(path, watcher, reason);
     bool closing = app.closeAfterFlash != 0;
     lockControls(false);
     if (!reason.empty()) {

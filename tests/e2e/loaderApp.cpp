@@ -74,6 +74,16 @@ DWORD ownerProcess(HWND window)
     return id;
 }
 
+} // namespace
+
+std::wstring wide(const std::string& text)
+{
+    std::wstring result(text.size(), L'\0');
+    result.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      &result[0], static_cast<int>(result.size())));
+    return result;
+}
+
 std::string programPath()
 {
     char self[MAX_PATH] = "";
@@ -84,6 +94,8 @@ std::string programPath()
     char full[MAX_PATH] = "";
     return GetFullPathNameA(path.c_str(), sizeof full, full, nullptr) != 0 ? full : path;
 }
+
+namespace {
 
 std::string readWholeFile(const std::string& path)
 {
@@ -101,47 +113,49 @@ std::string readWholeFile(const std::string& path)
     return text;
 }
 
-// CreateProcessA with folder put first on the new process's PATH, as a programmer installed
-// there would be found; the caller's PATH is left as it was.
-BOOL startWithFolderOnPath(const std::string& exe, std::string commandLine, BOOL inheritHandles,
-                           DWORD flags, const std::string& folder, STARTUPINFOA& startup,
+// CreateProcessW with folder put first on the new process's PATH, as a programmer installed
+// there would be found; the caller's PATH is left as it was. Wide, for programs in folders
+// whose names the code page cannot write.
+BOOL startWithFolderOnPath(const std::wstring& exe, std::wstring commandLine, BOOL inheritHandles,
+                           DWORD flags, const std::string& folder, STARTUPINFOW& startup,
                            PROCESS_INFORMATION& started)
 {
-    static char searchPath[32768];
-    GetEnvironmentVariableA("PATH", searchPath, sizeof searchPath);
-    SetEnvironmentVariableA("PATH", (folder + ";" + searchPath).c_str());
-    BOOL ok = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, flags,
-                             nullptr, folder.c_str(), &startup, &started);
+    static wchar_t searchPath[32768];
+    GetEnvironmentVariableW(L"PATH", searchPath, 32768);
+    SetEnvironmentVariableW(L"PATH", (wide(folder) + L";" + searchPath).c_str());
+    BOOL ok = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, flags,
+                             nullptr, wide(folder).c_str(), &startup, &started);
     DWORD error = GetLastError();
-    SetEnvironmentVariableA("PATH", searchPath);
+    SetEnvironmentVariableW(L"PATH", searchPath);
     SetLastError(error);
     return ok;
 }
 
-void removeTree(const std::string& path)
+// Wide: a test may have made folders whose names the code page cannot write.
+void removeTree(const std::wstring& path)
 {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..") {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") {
                 continue;
             }
-            std::string child = path + "\\" + name;
+            std::wstring child = path + L"\\" + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 removeTree(child);
             } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
     // A programmer run from the folder leaves its console host there for a moment after it
     // has ended (about 100 ms under Wine); until that is gone, the folder cannot be removed.
     for (DWORD started = GetTickCount();
-         !RemoveDirectoryA(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION &&
+         !RemoveDirectoryW(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION &&
          GetTickCount() - started < kFolderRemovalTimeoutMs;) {
         Sleep(kPollMs);
     }
@@ -267,7 +281,7 @@ LoaderApp::~LoaderApp()
         CloseHandle(process.hProcess);
     }
     if (!folder.empty()) {
-        removeTree(folder);
+        removeTree(wide(folder));
     }
 }
 
@@ -287,13 +301,13 @@ LoaderApp::~LoaderApp()
     RegDeleteKeyA(HKEY_CURRENT_USER, kLastVisitedFolders);
     std::string exe = program.empty() ? programPath() : program;
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     // The working folder leads the program's PATH: a programmer a test puts there is found as
     // one installed on PATH would be (the program never searches its current folder).
     // Detached, as when started from the desktop: the program gets no console of ours.
-    if (!startWithFolderOnPath(exe, commandLine, FALSE, DETACHED_PROCESS, folder, startup,
-                               process)) {
+    if (!startWithFolderOnPath(wide(exe), wide(commandLine), FALSE, DETACHED_PROCESS, folder,
+                               startup, process)) {
         DWORD error = GetLastError();
         process = {};
         return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
@@ -763,12 +777,18 @@ DWORD runWithArguments(const std::string& arguments, const std::string& folder,
 DWORD runCapturingOutput(const std::string& exe, const std::string& arguments,
                          const std::string& folder, std::string& output, DWORD timeoutMs)
 {
+    return runCapturingOutput(wide(exe), wide(arguments), folder, output, timeoutMs);
+}
+
+DWORD runCapturingOutput(const std::wstring& exe, const std::wstring& arguments,
+                         const std::string& folder, std::string& output, DWORD timeoutMs)
+{
     std::string outputPath = folder + "\\command-line-output.txt";
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE file = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = file;

@@ -125,5 +125,15 @@ DWORD runCapturingOutput(const std::string& exe, const std::string& arguments,
                          const std::string& folder, std::string& output,
                          DWORD timeoutMs = 60000);
 
+// The same for a program or arguments the code page cannot write.
+DWORD runCapturingOutput(const std::wstring& exe, const std::wstring& arguments,
+                         const std::string& folder, std::string& output,
+                         DWORD timeoutMs = 60000);
+
+// The build's VexlorLoader.exe (a Windows path).
+std::string programPath();
+// text (in the code page) in wide characters.
+std::wstring wide(const std::string& text);
+
 // How many processes of the prefix run the executable named exeName ("avrdude.exe").
 int processesNamed(const char* exeName);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "intelHex.h"
@@ -252,6 +253,29 @@ protected:
         app.click(IDC_LOGGING_BUTTON);
         ASSERT_TRUE(app.settle(15000));
         ASSERT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << app.text(IDC_LOG_VIEW);
+    }
+
+    // Copies the program with avrdude.exe and avrdude.conf into the working folder's
+    // "Прошивка", and the gateway firmware into its "固件": names the code page (1252 under
+    // Wine here) cannot write.
+    void installOutsideTheCodePage(std::wstring& program, std::wstring& firmware)
+    {
+        std::wstring programFolder = wide(app.workFolder()) + L"\\Прошивка\\";
+        std::wstring firmwareFolder = wide(app.workFolder()) + L"\\固件\\";
+        program = programFolder + L"VexlorLoader.exe";
+        firmware = firmwareFolder + L"gateway.cpp.hex";
+        std::string avrdude = windowsPathOf(VEXLOR_AVRDUDE_DIR) + "\\";
+        const std::pair<std::string, std::wstring> copies[] = {
+            {programPath(), program},
+            {avrdude + "avrdude.exe", programFolder + L"avrdude.exe"},
+            {avrdude + "avrdude.conf", programFolder + L"avrdude.conf"},
+            {windowsPathOf(VEXLOR_GATEWAY_FIRMWARE), firmware}};
+        ASSERT_TRUE(CreateDirectoryW(programFolder.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(firmwareFolder.c_str(), nullptr));
+        for (const auto& copy : copies) {
+            ASSERT_TRUE(CopyFileW(wide(copy.first).c_str(), copy.second.c_str(), FALSE))
+                << copy.first;
+        }
     }
 
     // Runs avrdude.exe from the working folder with params as its parameter line, as the
@@ -532,6 +556,36 @@ TEST_F(VirtualBoardTest, ProgrammerLineWithoutSkippingTheEraseFailsOnTheStockBoo
     EXPECT_GE(board->countEvents("page write", before),
               static_cast<int>(pagesOf(VEXLOR_GATEWAY_FIRMWARE)));
     EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
+}
+
+// The program in a folder whose name the code page cannot write runs the avrdude.exe beside
+// it (the working folder on its PATH holds none), and hands it the firmware, which lies in
+// such a folder too, in a form the code page can write.
+TEST_F(VirtualBoardTest, CommandLineFlashesFromFoldersOutsideTheCodePage)
+{
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    std::wstring program;
+    std::wstring firmware;
+    ASSERT_NO_FATAL_FAILURE(installOutsideTheCodePage(program, firmware));
+    size_t before = board->events().size();
+    std::string output;
+    std::wstring port = L" --port " + wide(kBoardPort);
+    DWORD code = runCapturingOutput(program, L"--flash \"" + firmware + L"\"" + port,
+                                    app.workFolder(), output, kUploadTimeoutMs);
+    EXPECT_EQ(code, 0u) << output;
+    EXPECT_TRUE(endsWith(output, "Programming successful\r\n")) << output;
+    ASSERT_TRUE(waitForApplicationStart(before));
+    EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
+
+    // A file that is not there has no short form: refused as a path that cannot be passed on.
+    std::wstring missing = firmware.substr(0, firmware.rfind(L'\\')) + L"\\missing.cpp.hex";
+    code = runCapturingOutput(program, L"--flash \"" + missing + L"\"" + port, app.workFolder(),
+                              output, kUploadTimeoutMs);
+    EXPECT_EQ(code, 5u) << output;
+    EXPECT_TRUE(endsWith(output, "the firmware path has characters this Windows cannot pass to "
+                                 "the programmer.\r\nMove the file to a folder with a plain name "
+                                 "and select it again.\r\n"))
+        << output;
 }
 
 } // namespace

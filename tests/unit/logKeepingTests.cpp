@@ -39,6 +39,21 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
+// A name the code page cannot write is the file's own name, never one with '?' for what the
+// code page lacks; the path messages show names the same file.
+TEST(LogFileName, ANameOutsideTheCodePageIsKept)
+{
+    wchar_t folder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = folder + (L"журнал-" + std::to_wstring(GetCurrentProcessId()) + L".log");
+    LogFile log;
+    ASSERT_TRUE(log.open(path));
+    log.writeLine("10;version;", at(1, 0));
+    log.close();
+    EXPECT_EQ(readFile(log.path()), "2026-12-08 09:05:01.000 +01:00 10;version;\r\n") << log.path();
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
 class LogFileTest : public ::testing::Test {
 protected:
     void SetUp() override

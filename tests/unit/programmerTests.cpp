@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "appState.h"
+#include "codePagePath.h"
 #include "programming/programmer.h"
 #include "resource.h"
 #include "testWindow.h"
@@ -91,6 +92,12 @@ std::string makeFolder(const std::string& name, bool withProgrammer)
     return folder;
 }
 
+// The search on plain folder names, which the code page writes as they are.
+std::string locate(const std::string& programFolder, const std::string& searchPath)
+{
+    return narrowText(locateProgrammer(wideText(programFolder), wideText(searchPath)));
+}
+
 TEST(ProgrammerLocation, ProgramFolderFirstThenPathNeverTheCurrentFolder)
 {
     std::string own = makeFolder("own", true);
@@ -101,12 +108,12 @@ TEST(ProgrammerLocation, ProgramFolderFirstThenPathNeverTheCurrentFolder)
     GetCurrentDirectoryA(sizeof previous, previous);
     SetCurrentDirectoryA(current.c_str());
 
-    EXPECT_EQ(locateProgrammer(own + "\\", onPath), own + "\\avrdude.exe");
-    EXPECT_EQ(locateProgrammer(empty, "relative;;" + empty + ";\"" + onPath + "\";" + own),
+    EXPECT_EQ(locate(own + "\\", onPath), own + "\\avrdude.exe");
+    EXPECT_EQ(locate(empty, "relative;;" + empty + ";\"" + onPath + "\";" + own),
               onPath + "\\avrdude.exe")
         << "the first folder on PATH that holds one, quoted or not";
-    EXPECT_EQ(locateProgrammer(empty, empty), "") << "neither";
-    EXPECT_EQ(locateProgrammer("", ".;;.\\;current-" + std::to_string(GetCurrentProcessId())), "")
+    EXPECT_EQ(locate(empty, empty), "") << "neither";
+    EXPECT_EQ(locate("", ".;;.\\;current-" + std::to_string(GetCurrentProcessId())), "")
         << "only the current folder holds one";
 
     SetCurrentDirectoryA(previous);
