@@ -2,6 +2,8 @@
 // initial control states, board and port lists, then the message loop.
 #include "startup.h"
 
+#include <commctrl.h>
+
 #include "appState.h"
 #include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
@@ -29,6 +31,14 @@ void registerWindowClass(HINSTANCE instance)
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = "AidDev";
     RegisterClassA(&windowClass);
+}
+
+// The manifest asks for version 6 of the common controls; they are initialised before the
+// first window that uses them, as that version requires.
+void initCommonControls()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
 }
 
 void reportNoWindow()
@@ -120,6 +130,7 @@ bool isSwallowedKey(const MSG& message, HWND mainWindow)
 
 HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
 {
+    initCommonControls();
     if (previousInstance == nullptr) {
         registerWindowClass(instance);
     }
