@@ -2,6 +2,8 @@
 // initial control states, board and port lists, then the message loop.
 #include "startup.h"
 
+#include <commctrl.h>
+
 #include "appState.h"
 #include "codePagePath.h"
 #include "gateway/fileLogging.h"
@@ -30,6 +32,14 @@ void registerWindowClass(HINSTANCE instance)
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = "AidDev";
     RegisterClassA(&windowClass);
+}
+
+// The manifest asks for version 6 of the common controls; they are initialised before the
+// first window that uses them, as that version requires.
+void initCommonControls()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
 }
 
 void reportNoWindow()
@@ -129,6 +139,7 @@ bool isSwallowedKey(const MSG& message, HWND mainWindow)
 
 HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
 {
+    initCommonControls();
     if (previousInstance == nullptr) {
         registerWindowClass(instance);
     }

@@ -11,8 +11,8 @@
 int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showCommand,
                    const std::string& firmwareFile = std::string());
 
-// Registers the class (unless a previous instance did) and creates the main window from
-// its template; the window is kept in the application state. Null when creation fails.
+// Initialises the common controls, registers the class (unless a previous instance did) and
+// creates the main window from its template; the window is kept in the application state. Null when creation fails.
 HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance);
 
 // Sets the initial control states and fills the board and port lists.

@@ -8,12 +8,27 @@
 # file commands open, screenshot-flashing.png while the virtual board is
 # flashed, screenshot-board.png after flashing and logging it), then closes the program again. Where the kernel runs no 32-bit code it runs
 # the 64-bit build instead (build/mingw64, screenshots there too) and says so.
+#
+#   tools/run.sh [--dpi N]   N: the prefix's DPI (96 unless given; 144 is 150 % scaling). The
+#                            screenshots of another DPI than 96 carry it in their names
+#                            (screenshot-144dpi.png, screenshot-logging-144dpi.png, ...).
 set -euo pipefail
 trap 'echo "tools/run.sh: \"$BASH_COMMAND\" failed with exit code $?" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 source tools/lib/machine.sh
+
+dpi=96
+if [ $# -gt 0 ]; then
+    if [ "$1" != --dpi ] || ! [ "${2:-}" -ge 48 ] 2>/dev/null; then
+        echo "usage: tools/run.sh [--dpi N]" >&2
+        exit 2
+    fi
+    dpi=$2
+fi
+shot=""
+[ "$dpi" = 96 ] || shot=-${dpi}dpi
 
 tools/install-deps.sh
 preset=$(test_build)
@@ -74,10 +89,11 @@ start_board() {
 }
 
 # Wine's services map the machine's serial ports when they start: start them (on the display
-# the program will use) before the gateway's port is mapped, so they cannot map over it.
+# the program will use, setting the prefix's DPI) before the gateway's port is mapped, so they
+# cannot map over it.
 start_wine() {
     wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    set_wine_dpi "$dpi"
 }
 stop() {
     kill "${gateway:-}" "${board:-}" 2>/dev/null || true
@@ -96,8 +112,9 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-# No display: a private Xvfb, screenshots of the main window, then a clean close.
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$run_dir/display" </dev/null >/dev/null 2>&1 &
+# No display: a private Xvfb (larger as the DPI grows), screenshots of the main window, then a
+# clean close.
+Xvfb -displayfd 4 -screen 0 $((1280 * dpi / 96))x$((1024 * dpi / 96))x24 -nolisten tcp 4>"$run_dir/display" </dev/null >/dev/null 2>&1 &
 xvfb=$!
 cleanup() { stop; kill "$xvfb" 2>/dev/null || true; }
 trap cleanup EXIT
@@ -116,22 +133,22 @@ for _ in $(seq 1 200); do
 done
 [ -n "$window" ] || { echo "The main window did not appear." >&2; exit 1; }
 sleep 1 # let the first paint finish
-import -window "$window" "$build/screenshot.png"
-echo "Screenshot of the main window: $build/screenshot.png"
+import -window "$window" "$build/screenshot$shot.png"
+echo "Screenshot of the main window: $build/screenshot$shot.png"
 
 press() { wine "$build/tests/pressButton.exe" "$@" 2>/dev/null 3>&-; }
 press 1054 >/dev/null # "Serial Port Logging"
 sleep 9 # the start takes about 3 s; then a reading or two arrive
-import -window "$window" "$build/screenshot-logging.png"
-echo "Screenshot with log mode running: $build/screenshot-logging.png"
+import -window "$window" "$build/screenshot-logging$shot.png"
+echo "Screenshot with log mode running: $build/screenshot-logging$shot.png"
 # The system menu with the log file commands: a window of its own, so the screen is taken.
 press menu >/dev/null
 sleep 1
 geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width/ {w=$NF} /Height/ {h=$NF} END {print w "x" h "+" x "+" y}')
-import -window root -crop "$geometry" +repage "$build/screenshot-menu.png"
+import -window root -crop "$geometry" +repage "$build/screenshot-menu$shot.png"
 press endmenu >/dev/null
-echo "Screenshot of the system menu: $build/screenshot-menu.png"
+echo "Screenshot of the system menu: $build/screenshot-menu$shot.png"
 
 # The virtual board: flash the 137 KiB fixture image on COM5 (about half a minute, so the
 # window can be seen while it flashes), then log it.
@@ -142,8 +159,8 @@ press text 1006 "Z:${run_dir//\//\\}\\gateway-137k.cpp.hex" >/dev/null
 press pick 1058 1 >/dev/null # COM3, COM5: the board
 press 1015 >/dev/null # "Upload/Program Firmware to device"
 sleep 9
-import -window "$window" "$build/screenshot-flashing.png"
-echo "Screenshot while flashing: $build/screenshot-flashing.png"
+import -window "$window" "$build/screenshot-flashing$shot.png"
+echo "Screenshot while flashing: $build/screenshot-flashing$shot.png"
 outcome=""
 for _ in 1 2 3 4 5 6 7 8 9; do # each look waits up to ten seconds for the verdict box
     outcome=$(press answer | tr -d '\r') && break
@@ -152,5 +169,5 @@ echo "Flashing the virtual board on COM5: $outcome"
 sleep 1
 press 1054 >/dev/null # "Serial Port Logging" on COM5
 sleep 5
-import -window "$window" "$build/screenshot-board.png"
-echo "Screenshot with the flashed board logging: $build/screenshot-board.png"
+import -window "$window" "$build/screenshot-board$shot.png"
+echo "Screenshot with the flashed board logging: $build/screenshot-board$shot.png"

@@ -75,3 +75,10 @@ use_wine64() {
 use_wine_fonts() {
     export FONTCONFIG_FILE="$VEXLOR_ROOT/tests/harness/wine-fonts.conf"
 }
+
+# Sets the DPI of the prefix in WINEPREFIX (its LogPixels, where Wine's configuration dialog puts
+# it); Wine reads it when a process starts.
+set_wine_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        </dev/null >/dev/null 2>&1
+}
