@@ -358,27 +358,6 @@ TEST_F(UploadTest, TwentyUploadsLeaveTheHandleCountWhereTheFirstLeftIt)
 
 namespace {
 
-// A double-click of the mouse on the upload button starts one flash; its second click, which
-// finds the button reading "Stop programming", does not stop it.
-TEST_F(UploadTest, DoubleClickStartsAFlashThatGoesOn)
-{
-    ASSERT_TRUE(standIn.install());
-    standIn.setRunTime(60000);
-    ASSERT_TRUE(app.start());
-    ASSERT_TRUE(app.chooseFile(writeFirmware("gateway.cpp.hex")));
-    ASSERT_TRUE(app.doubleClick(IDC_UPLOAD_BUTTON));
-    ASSERT_TRUE(standIn.waitForRuns(1, 5000));
-    Sleep(1000);
-    EXPECT_EQ(app.findMessageBox(true).window, nullptr) << "the second click stopped the flash";
-    EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
-    EXPECT_EQ(standIn.runs(), 1);
-
-    app.click(IDC_UPLOAD_BUTTON);
-    UploadOutcome outcome;
-    ASSERT_TRUE(finishUpload(app, outcome));
-    EXPECT_EQ(outcome.caption, "Stopped");
-}
-
 // Shutdown or log-off during a flash is refused; a session that ends anyway ends
 // the programmer at once.
 TEST_F(UploadTest, SessionEndDuringAFlashIsRefusedThenEndsTheProgrammer)
