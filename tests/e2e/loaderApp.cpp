@@ -752,6 +752,17 @@ bool LoaderApp::isRunning() const
     return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
+::testing::AssertionResult LoaderApp::endSession(bool& allowed)
+{
+    DWORD_PTR answer = FALSE;
+    if (!SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) ||
+        !SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, nullptr)) {
+        return ::testing::AssertionFailure() << "the program did not answer the session's end";
+    }
+    allowed = answer != FALSE;
+    return ::testing::AssertionSuccess();
+}
+
 void LoaderApp::closeByCaptionButton()
 {
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);

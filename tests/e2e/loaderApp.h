@@ -97,6 +97,9 @@ public:
     SIZE_T privateBytes() const;
     bool isRunning() const;
 
+    // Windows asks whether the session may end (shutdown, restart, log-off), then ends it
+    // anyway, as a forced shutdown does; allowed is the program's answer to the question.
+    ::testing::AssertionResult endSession(bool& allowed);
     // Closes the window the way its caption's close button does.
     void closeByCaptionButton();
     // The program's exit code, or kStillRunning when it has not ended within timeoutMs.

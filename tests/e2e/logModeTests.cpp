@@ -431,12 +431,9 @@ TEST_F(LogModeTest, SessionEndLogsWhatCameLastAndClosesTheLogFile)
     startLogging();
     peer.send(kPort, "20;09;last words\r\n");
     Sleep(200); // in the port's queue; the next poll may be up to a second away
-    DWORD_PTR answer = FALSE;
-    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
-                                    5000, &answer));
-    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
-                                    5000, &answer));
+    bool allowed = false;
+    ASSERT_TRUE(app.endSession(allowed));
+    EXPECT_TRUE(allowed);
     EXPECT_NE(readTextFile(path).find("20;09;last words\r\n"), std::string::npos);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE) << "the program still holds the log file";

@@ -133,6 +133,17 @@ protected:
         return peer.opens("COM3");
     }
 
+    // Starts the program and a flash whose programmer runs for a minute unless ended.
+    void startAFlashThatHangs()
+    {
+        ASSERT_TRUE(standIn.install());
+        standIn.setRunTime(60000);
+        ASSERT_TRUE(app.start());
+        ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
+        app.click(IDC_UPLOAD_BUTTON);
+        ASSERT_TRUE(standIn.waitForRuns(1, 5000));
+    }
+
     // Declared first, so the program has ended before its ports are taken away.
     SerialPeer peer;
     LoaderApp app;
@@ -362,18 +373,10 @@ namespace {
 // the programmer at once.
 TEST_F(UploadTest, SessionEndDuringAFlashIsRefusedThenEndsTheProgrammer)
 {
-    ASSERT_TRUE(standIn.install());
-    standIn.setRunTime(60000);
-    ASSERT_TRUE(app.start());
-    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
-    app.click(IDC_UPLOAD_BUTTON);
-    ASSERT_TRUE(standIn.waitForRuns(1, 5000));
-    DWORD_PTR answer = TRUE;
-    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG,
-                                    5000, &answer));
-    EXPECT_EQ(answer, static_cast<DWORD_PTR>(FALSE));
-    ASSERT_TRUE(SendMessageTimeoutA(app.mainWindow(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG,
-                                    10000, &answer));
+    ASSERT_NO_FATAL_FAILURE(startAFlashThatHangs());
+    bool allowed = true;
+    ASSERT_TRUE(app.endSession(allowed));
+    EXPECT_FALSE(allowed);
     EXPECT_TRUE(standIn.remove()) << "the stand-in has ended, so its file can be deleted";
 }
 
@@ -381,12 +384,7 @@ TEST_F(UploadTest, SessionEndDuringAFlashIsRefusedThenEndsTheProgrammer)
 // ends as usual.
 TEST_F(UploadTest, ClosingDuringAFlashAsksThenStopsTheProgrammerAndEnds)
 {
-    ASSERT_TRUE(standIn.install());
-    standIn.setRunTime(60000);
-    ASSERT_TRUE(app.start());
-    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
-    app.click(IDC_UPLOAD_BUTTON);
-    ASSERT_TRUE(standIn.waitForRuns(1, 5000));
+    ASSERT_NO_FATAL_FAILURE(startAFlashThatHangs());
     ASSERT_TRUE(app.settle()) << "the window answers during the flash";
     EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
 
