@@ -1,10 +1,10 @@
 // Shared user-interface operations on the main window.
 //
-// Both insert operations stage the text in displayBuffer and replace the log view's
-// selection with it. A text longer than the staging buffer goes in as several
-// consecutive inserts, so whatever the length, the whole text is shown. After each insert
-// the view is kept within its limit (logViewLimit.h). What arrives at the end is followed only
-// by a user at the end: one who scrolled back or selected lines to copy keeps them.
+// Text for the log view is staged in displayBuffer and put after its last character. A text
+// longer than the staging buffer goes in as several consecutive inserts, so whatever the
+// length, the whole text is shown. After each insert the view is kept within its limit
+// (logViewLimit.h). What arrives is followed only by a user at the end: one who scrolled back
+// or selected lines to copy keeps them.
 #include "ui.h"
 
 #include <string.h>
@@ -133,22 +133,6 @@ void paintNow()
     // peek that removes nothing does that and handles no input.
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-}
-
-void appendToLogView(const char* text)
-{
-    HWND view = control(IDC_LOG_VIEW);
-    do {
-        size_t length = stagePiece(text);
-        // wParam -1 drops any selection and leaves the caret where it is.
-        SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(-1), 0);
-        replaceSelectionWithStaged();
-        ViewPlace place = placeOf(view);
-        keepLogViewWithinLimit(place);
-        restorePlace(view, place);
-        text += length;
-    } while (*text != '\0');
-    SendMessageA(view, EM_SCROLLCARET, 0, 0);
 }
 
 void appendToLogEnd(const char* text)

@@ -11,10 +11,9 @@ void setStatusLine(const char* text);
 // user then sees the status and buttons of that operation while it runs.
 void paintNow();
 
-// Inserts text at the log view's caret (what the program itself writes).
-void appendToLogView(const char* text);
-
-// Inserts text after the last character of the log view, wherever the caret is.
+// Adds text after the last character of the log view, wherever the caret is: everything the
+// program shows there (what the gateway sent, the commands it was sent, the programmer's
+// output) goes in in the order it came. The view follows only a user who is at its end.
 void appendToLogEnd(const char* text);
 // Everything the log view holds.
 std::string logViewText();

@@ -62,7 +62,7 @@ void receive(size_t bytes)
     for (size_t done = 0; done < bytes; done += piece.size()) {
         memcpy(app.receiveBuffer, piece.data(), piece.size());
         app.receiveBuffer[piece.size()] = '\0';
-        showGatewayText(true);
+        showGatewayText();
     }
 }
 

@@ -38,7 +38,7 @@ void sendTypedCommand()
     trace("Send command (%d) [%s]\n", count, app.commandBuffer);
     sendGatewayCommand(app.commandBuffer);
     if (readGatewayResponse("Read command response\n") > 0) {
-        showGatewayText(false);
+        showGatewayText();
     }
     trace("Start timer\n");
     armPollTimer();
@@ -58,7 +58,7 @@ void toggleGatewayDebug()
         sendGatewayCommand("10;rfdebug=off;\n");
     }
     if (readGatewayResponse("Read debug command response\n") > 0) {
-        showGatewayText(false);
+        showGatewayText();
     }
     trace("Logging...\n");
 }

@@ -264,12 +264,12 @@ void startLogMode()
         failNoGateway();
         return;
     }
-    showGatewayText(false);
+    showGatewayText();
 
     trace("Send version command\n");
     sendGatewayCommand("10;version;\n");
     if (readGatewayResponse("Read version command response\n") > 0) {
-        showGatewayText(false);
+        showGatewayText();
     }
     Sleep(400);
     trace("Starting timer\n");
@@ -301,28 +301,24 @@ void pollGateway()
     }
     // What arrived before the device went away is shown first.
     if (readAvailable() > 0) {
-        showGatewayText(true);
+        showGatewayText();
     }
     if (app.connection->lost()) {
         markPortLost();
     }
 }
 
-void showGatewayText(bool atEnd)
+void showGatewayText()
 {
     size_t length = strlen(app.receiveBuffer);
     logReceived(app.receiveBuffer, length);
-    if (atEnd) {
-        appendToLogEnd(app.receiveBuffer);
-    } else {
-        appendToLogView(app.receiveBuffer);
-    }
+    appendToLogEnd(app.receiveBuffer);
     viewMidLine = length > 0 && app.receiveBuffer[length - 1] != '\n';
 }
 
 void echoCommand(const char* command)
 {
-    appendToLogView(command);
+    appendToLogEnd(command);
     std::string line(command);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.pop_back();

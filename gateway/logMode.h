@@ -9,10 +9,10 @@ void stopLogMode();
 // One polling step, run on every timer tick: what has arrived goes to the end of the log view.
 void pollGateway();
 
-// Shows what receiveBuffer holds, at the caret or at the end of the view, and writes it to the
-// log file when one is on.
-void showGatewayText(bool atEnd);
-// Shows a command the program sent (at the caret) and writes it to the log file as a line.
+// Shows what receiveBuffer holds at the end of the view, and writes it to the log file when one
+// is on.
+void showGatewayText();
+// Shows a command the program sent and writes it to the log file as a line.
 void echoCommand(const char* command);
 
 // Waits 400 ms, traces header and reads what the gateway has sent into receiveBuffer.

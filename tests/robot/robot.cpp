@@ -37,7 +37,7 @@ namespace {
 
 enum class Logging { Off, Running, Lost };
 // The log view as the user left it: following what arrives at its end, held where they scrolled
-// back to or selected, or changed by the program's own writes at a caret they had moved.
+// back to or selected, or no longer checked once the lines they held were trimmed away.
 enum class View { Following, Held, Unknown };
 
 // Where the log view is read: the selection, the first character shown, the end in sight.
@@ -149,8 +149,6 @@ private:
     void checkLogFile();
     void checkViewPlace();
     ViewPlace viewPlace(std::string& text);
-    // The program wrote at the caret: a place held by the user is not kept then.
-    void writtenAtCaret();
     void noteState();
 
     std::mt19937 random;
@@ -310,9 +308,6 @@ void Robot::pressEnterOrEsc()
     UINT key = below(2) ? VK_RETURN : VK_ESCAPE;
     if (app->isEnabled(field)) { // a disabled one cannot have the focus
         app->pressKey(field, key);
-        if (field == IDC_LOG_VIEW) {
-            writtenAtCaret();
-        }
     }
 }
 
@@ -572,7 +567,6 @@ void Robot::toggleLogging()
     int opensBefore = counted ? peer.opens(port) : 0;
     pressToggle(IDC_LOGGING_BUTTON);
     if (isGateway(port)) {
-        writtenAtCaret(); // the banner and the version go in at the caret
         app->settle(15000);
         MessageBoxInfo box = app->findMessageBox(true);
         if (box.window != nullptr && port != kBoard) {
@@ -612,7 +606,6 @@ void Robot::toggleDebug()
     }
     app->click(IDC_GATEWAY_DEBUG_BUTTON);
     app->settle(5000);
-    writtenAtCaret();
     gatewayDebug = !gatewayDebug;
     if (loggingPort != kBoard) {
         peer.received(loggingPort);
@@ -626,7 +619,6 @@ void Robot::sendCommand()
     }
     std::string typed = app->text(IDC_COMMAND_FIELD).substr(0, 98);
     app->click(IDC_SEND_COMMAND_BUTTON);
-    writtenAtCaret();
     if (typed.size() < 5) {
         expectBox({"Not a valid command"}, 5000);
         return;
@@ -811,13 +803,6 @@ void Robot::backToTheEnd()
     SendMessageTimeoutA(logView, EM_SETSEL, length, length, SMTO_ABORTIFHUNG, 5000, &length);
     SendMessageTimeoutA(logView, EM_SCROLLCARET, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
     view = View::Following;
-}
-
-void Robot::writtenAtCaret()
-{
-    if (view == View::Held) {
-        view = View::Unknown;
-    }
 }
 
 ViewPlace Robot::viewPlace(std::string& text)

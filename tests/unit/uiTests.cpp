@@ -33,7 +33,7 @@ TEST_F(UiTest, LogInsertsShowLongTextsWhole)
     std::string line(5000, 'a');
     line[1022] = 'X';
     line[4999] = 'Z';
-    appendToLogView(line.c_str());
+    appendToLogEnd(line.c_str());
     EXPECT_EQ(text(IDC_LOG_VIEW), line);
 
     // Longer than the staging buffer itself: still every character, in order.
@@ -48,28 +48,26 @@ TEST_F(UiTest, LogInsertsShowLongTextsWhole)
     EXPECT_TRUE(shown == huge) << "the inserted text differs from what was sent";
 }
 
-TEST_F(UiTest, ProgramTextGoesToTheCaretButPolledTextToTheEnd)
-{
-    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "abcdef");
-    setCaret(control(IDC_LOG_VIEW), 3, 3);
-    appendToLogView("XY");
-    EXPECT_EQ(text(IDC_LOG_VIEW), "abcXYdef");
-
-    setCaret(control(IDC_LOG_VIEW), 1, 1);
-    appendToLogEnd("<end>");
-    EXPECT_EQ(text(IDC_LOG_VIEW), "abcXYdef<end>");
-}
-
-TEST_F(UiTest, InsertAtCaretKeepsASelectedText)
+// Text goes after the last character whatever the caret; a user away from the end keeps the
+// selection, one at the end stays there.
+TEST_F(UiTest, TextGoesToTheEndAndASelectionAwayFromItStays)
 {
     SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "abcdef");
     setCaret(control(IDC_LOG_VIEW), 1, 4);
-    appendToLogView("X");
-    EXPECT_EQ(text(IDC_LOG_VIEW), "abcdXef");
+    appendToLogEnd("XY");
+    EXPECT_EQ(text(IDC_LOG_VIEW), "abcdefXY");
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageA(control(IDC_LOG_VIEW), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 1u);
+    EXPECT_EQ(end, 4u);
 
-    setCaret(control(IDC_LOG_VIEW), 0, 6);
+    setCaret(control(IDC_LOG_VIEW), 8, 8);
     appendToLogEnd("!");
-    EXPECT_EQ(text(IDC_LOG_VIEW), "abcdXef!");
+    SendMessageA(control(IDC_LOG_VIEW), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 9u) << "at the end, the caret follows";
 }
 
 // What the controls show and which commands run follow from the program's state alone.
