@@ -26,6 +26,8 @@ struct AppState {
     int stopRequested;          // the user asked to stop the running programmer
     int closeAfterFlash;        // the window was closed during a flash: end once it stopped
     int portLost;               // 1 while log mode waits for its lost port to come back
+    int startingClickOf;        // the toggle whose click started a flash or log mode, or tried to
+    DWORD startingClickTime;    // that click's message time, against a double-click's second
 };
 
 extern AppState app;

@@ -44,13 +44,6 @@ bool mayRun(int command, const ProgramState& state)
     }
 }
 
-namespace {
-
-int startingClickOf = 0;
-DWORD startingClickTime = 0;
-
-} // namespace
-
 ProgramState programState()
 {
     ProgramState state;
@@ -60,15 +53,15 @@ ProgramState programState()
     state.fileChosen = app.fileChosen != 0;
     state.gatewayDebugOn = app.gatewayDebugOn != 0;
     // Message times are tick counts: the difference is right across their wrap-around too.
-    DWORD sinceStart = static_cast<DWORD>(GetMessageTime()) - startingClickTime;
-    state.doubleClickOf = sinceStart < GetDoubleClickTime() ? startingClickOf : 0;
+    DWORD sinceStart = static_cast<DWORD>(GetMessageTime()) - app.startingClickTime;
+    state.doubleClickOf = sinceStart < GetDoubleClickTime() ? app.startingClickOf : 0;
     return state;
 }
 
 void noteCommandDone()
 {
     if (app.flashing == 0 && app.loggingOn == 0) {
-        startingClickOf = 0;
+        app.startingClickOf = 0;
     }
 }
 
@@ -77,7 +70,7 @@ void noteStartingClick(int command, const ProgramState& state)
     bool starts = (command == IDC_UPLOAD_BUTTON && !state.flashing) ||
                   (command == IDC_LOGGING_BUTTON && !state.logging);
     if (starts) {
-        startingClickOf = command;
-        startingClickTime = static_cast<DWORD>(GetMessageTime());
+        app.startingClickOf = command;
+        app.startingClickTime = static_cast<DWORD>(GetMessageTime());
     }
 }

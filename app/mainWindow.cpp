@@ -127,7 +127,9 @@ void endSession()
 {
     trace("Session ends\n");
     endRunningProgrammer();
-    pollGateway();
+    if (!app.portLost) {
+        pollGateway(); // reads what arrived; a lost port is not opened again now
+    }
     closeLogFile();
 }
 

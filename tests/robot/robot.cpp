@@ -149,6 +149,8 @@ private:
     void checkLogFile();
     void checkViewPlace();
     ViewPlace viewPlace(std::string& text);
+    // Sends a message to the log view, as a user's mouse and keys would act on it.
+    DWORD_PTR askLogView(UINT message, WPARAM wParam, LPARAM lParam);
     void noteState();
 
     std::mt19937 random;
@@ -782,12 +784,10 @@ void Robot::scrollBack()
     if (text.size() < 2) {
         return;
     }
-    HWND logView = app->control(IDC_LOG_VIEW);
     DWORD start = static_cast<DWORD>(below(static_cast<int>(text.size()) - 1));
     DWORD end = start + static_cast<DWORD>(below(std::min(200, static_cast<int>(text.size() - start))));
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(logView, EM_SETSEL, start, end, SMTO_ABORTIFHUNG, 5000, &ignored);
-    SendMessageTimeoutA(logView, EM_SCROLLCARET, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    askLogView(EM_SETSEL, start, end);
+    askLogView(EM_SCROLLCARET, 0, 0);
     ViewPlace place = viewPlace(text);
     view = View::Held;
     heldSelection = text.substr(place.start, place.end - place.start);
@@ -797,30 +797,32 @@ void Robot::scrollBack()
 // Ctrl+End: the caret after the last character, the end in sight; the view follows again.
 void Robot::backToTheEnd()
 {
-    HWND logView = app->control(IDC_LOG_VIEW);
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(logView, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-    SendMessageTimeoutA(logView, EM_SETSEL, length, length, SMTO_ABORTIFHUNG, 5000, &length);
-    SendMessageTimeoutA(logView, EM_SCROLLCARET, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+    DWORD_PTR length = askLogView(WM_GETTEXTLENGTH, 0, 0);
+    askLogView(EM_SETSEL, length, static_cast<LPARAM>(length));
+    askLogView(EM_SCROLLCARET, 0, 0);
     view = View::Following;
+}
+
+DWORD_PTR Robot::askLogView(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(app->control(IDC_LOG_VIEW), message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
+                        &result);
+    return result;
 }
 
 ViewPlace Robot::viewPlace(std::string& text)
 {
-    HWND logView = app->control(IDC_LOG_VIEW);
-    auto ask = [&](UINT message, WPARAM wParam, LPARAM lParam) {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(logView, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
-        return result;
-    };
     // Read twice around the text, so that text and place belong together.
     ViewPlace place;
     for (ViewPlace before; ; before = place) {
-        ask(EM_GETSEL, reinterpret_cast<WPARAM>(&place.start), reinterpret_cast<LPARAM>(&place.end));
-        place.firstShown = static_cast<DWORD>(ask(EM_LINEINDEX, ask(EM_GETFIRSTVISIBLELINE, 0, 0), 0));
-        DWORD_PTR position = text.empty() ? 0 : ask(EM_POSFROMCHAR, text.size() - 1, 0);
+        askLogView(EM_GETSEL, reinterpret_cast<WPARAM>(&place.start),
+                   reinterpret_cast<LPARAM>(&place.end));
+        place.firstShown =
+            static_cast<DWORD>(askLogView(EM_LINEINDEX, askLogView(EM_GETFIRSTVISIBLELINE, 0, 0), 0));
+        DWORD_PTR position = text.empty() ? 0 : askLogView(EM_POSFROMCHAR, text.size() - 1, 0);
         RECT client = {};
-        GetClientRect(logView, &client);
+        GetClientRect(app->control(IDC_LOG_VIEW), &client);
         int top = static_cast<short>(HIWORD(position));
         place.endShown = top >= 0 && top < client.bottom;
         if (place == before) {

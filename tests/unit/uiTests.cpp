@@ -4,7 +4,6 @@
 #include <string>
 
 #include "appState.h"
-#include "controlStates.h"
 #include "mainWindow.h"
 #include "resource.h"
 #include "startup.h"
@@ -68,40 +67,6 @@ TEST_F(UiTest, TextGoesToTheEndAndASelectionAwayFromItStays)
     SendMessageA(control(IDC_LOG_VIEW), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 9u) << "at the end, the caret follows";
-}
-
-// What the controls show and which commands run follow from the program's state alone.
-TEST_F(UiTest, ControlsAndCommandsFollowTheProgramState)
-{
-    ProgramState logging;
-    logging.logging = logging.fileChosen = true;
-    app.loggingOn = app.fileChosen = 1;
-    showControlStates();
-    EXPECT_FALSE(IsWindowEnabled(control(IDC_UPLOAD_BUTTON))) << "log mode holds the port";
-    EXPECT_FALSE(IsWindowEnabled(control(IDC_SEND_COMMAND_BUTTON))) << "no gateway answered yet";
-    EXPECT_TRUE(GetWindowLongA(control(IDC_LOGGING_ON_LABEL), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(GetWindowLongA(control(IDC_LOGGING_OFF_LABEL), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(mayRun(IDC_UPLOAD_BUTTON, logging));
-    EXPECT_FALSE(mayRun(IDC_SEND_COMMAND_BUTTON, logging));
-    logging.doubleClickOf = IDC_LOGGING_BUTTON;
-    EXPECT_FALSE(mayRun(IDC_LOGGING_BUTTON, logging)) << "the second click of a double-click";
-
-    ProgramState flashing;
-    flashing.flashing = true;
-    app.loggingOn = 0;
-    app.flashing = 1;
-    showControlStates();
-    EXPECT_EQ(text(IDC_UPLOAD_BUTTON), "Stop programming");
-    for (int id : {IDC_SELECT_FILE_BUTTON, IDC_SCAN_BUTTON, IDC_LOGGING_BUTTON, IDC_PORT_LIST}) {
-        EXPECT_FALSE(IsWindowEnabled(control(id))) << id;
-        EXPECT_FALSE(mayRun(id, flashing)) << id;
-    }
-    EXPECT_FALSE(mayRun(IDM_LOG_TO_FILE, flashing));
-    EXPECT_TRUE(mayRun(IDC_CLEAR_LOG_BUTTON, flashing));
-    EXPECT_TRUE(mayRun(IDC_UPLOAD_BUTTON, flashing)) << "the stop";
-    flashing.doubleClickOf = IDC_UPLOAD_BUTTON;
-    EXPECT_FALSE(mayRun(IDC_UPLOAD_BUTTON, flashing)) << "the second click of a double-click";
-    app.flashing = 0;
 }
 
 // The port read is what the list shows now: its selected entry, or a name typed over it, and
