@@ -6,6 +6,7 @@
 
 #include "appState.h"
 #include "controlStates.h"
+#include "deviceChange.h"
 #include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
 #include "gateway/logMode.h"
@@ -178,8 +179,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         reportLogFileError();
         return 0;
     case WM_TIMER:
-        pollGateway();
+        if (wParam == kPortRefreshTimer) {
+            refreshPortsWhenFree(window);
+        } else {
+            pollGateway();
+        }
         break;
+    case WM_DEVICECHANGE:
+        noteDeviceChange(window, wParam);
+        return TRUE;
     case WM_DROPFILES:
         // A drop chooses a file; while the programmer runs it opens no box either.
         if (mayRun(IDC_SELECT_FILE_BUTTON, programState())) {

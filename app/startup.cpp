@@ -79,7 +79,7 @@ void prepareControls()
 {
     SetFocus(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
     fillBoardList();
-    scanPorts(app.mainWindow);
+    scanPortsAtStart(app.mainWindow, std::string(), std::string());
     setStatusLine("OK");
     showControlStates();
     raiseLogViewLimit();

@@ -3,11 +3,17 @@
 // holds it, whereas a missing port fails with another error.
 #include "portScan.h"
 
+#include <stdlib.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/trace.h"
 #include "app/ui.h"
+#include "portList.h"
 #include "portName.h"
+#include "systemPorts.h"
 #include "resource.h"
 
 namespace {
@@ -27,25 +33,125 @@ int tryOpen(const char* devicePath)
     return GetLastError() == ERROR_ACCESS_DENIED ? PORT_IN_USE : PORT_NOT_FOUND;
 }
 
+// What the list was last filled from: its entries, and the ports that only the open probe found
+// (kept for refreshes, which open nothing).
+std::vector<PortEntry> listed;
+std::vector<std::string> probed;
+
+// COM1 to COM49, each tried unless the system's list already names it.
+std::vector<std::string> probePorts(const std::vector<SystemPort>& known)
+{
+    std::vector<std::string> found;
+    for (int n = kFirstPort; n <= kLastPort; ++n) {
+        std::string portName = "COM" + std::to_string(n);
+        bool isKnown = std::any_of(known.begin(), known.end(), [&portName](const SystemPort& port) {
+            return port.portName == portName;
+        });
+        if (!isKnown && tryOpen(devicePathOf(portName).c_str()) != PORT_NOT_FOUND) {
+            found.push_back(portName);
+        }
+    }
+    return found;
+}
+
+int portNumber(const PortEntry& entry)
+{
+    return atoi(entry.portName.c_str() + 3);
+}
+
+// The list's entries, traced in port order; then the entry chosen is selected, unless what the
+// user typed is to stay.
+void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
+                  bool keepTyped = false)
+{
+    std::vector<PortEntry> inOrder = ports;
+    std::stable_sort(inOrder.begin(), inOrder.end(), [](const PortEntry& a, const PortEntry& b) {
+        return portNumber(a) < portNumber(b);
+    });
+    for (const PortEntry& port : inOrder) {
+        trace("%s found\n", port.portName.c_str());
+    }
+    trace("Serial port detection done\n");
+    HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    for (const PortEntry& port : ports) {
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port.text.c_str()));
+    }
+    LRESULT index = 0; // the first entry the list shows, when none in particular is chosen
+    if (chosen >= 0) {
+        index = SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                             reinterpret_cast<LPARAM>(ports[chosen].text.c_str()));
+    }
+    if (!keepTyped) {
+        SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    listed = ports;
+}
+
+std::string shownText(HWND list)
+{
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(list)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(list, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// Rebuilds the list from the system's ports and the probed ones. What the user typed over the
+// list stays, unless a Mega arrived to be selected.
+void rebuildPortList(HWND window, const std::vector<SystemPort>& known)
+{
+    HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    std::string text = shownText(list);
+    bool typed = std::none_of(listed.begin(), listed.end(),
+                              [&text](const PortEntry& port) { return port.text == text; });
+    std::vector<PortEntry> before = listed;
+    std::vector<PortEntry> ports = listedPorts(known, probed);
+    bool keepTyped = typed && !text.empty() && arrivedMega(ports, before) < 0;
+    fillPortList(window, ports, refreshedSelection(ports, before, portNameFromText(text)),
+                 keepTyped);
+    if (keepTyped) {
+        SetWindowTextA(list, text.c_str());
+    }
+}
+
 } // namespace
+
+void scanPortsAtStart(HWND window, const std::string& rememberedPort,
+                      const std::string& rememberedDevice)
+{
+    traceSection("Serial port detection:\n");
+    setStatusLine("Scanning for serial ports..");
+    std::vector<SystemPort> known = systemSerialPorts();
+    probed = probePorts(known);
+    std::vector<PortEntry> ports = listedPorts(known, probed);
+    fillPortList(window, ports, startingSelection(ports, rememberedPort, rememberedDevice));
+    setStatusLine("OK");
+}
 
 void scanPorts(HWND window)
 {
     traceSection("Serial port detection:\n");
     setStatusLine("Scanning for serial ports..");
-    SendDlgItemMessageA(window, IDC_PORT_LIST, CB_RESETCONTENT, 0, 0);
-    for (int n = kFirstPort; n <= kLastPort; ++n) {
-        std::string portName = "COM" + std::to_string(n);
-        if (tryOpen(devicePathOf(portName).c_str()) == PORT_NOT_FOUND) {
-            continue;
-        }
-        trace("%s found\n", portName.c_str());
-        SendDlgItemMessageA(window, IDC_PORT_LIST, CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(portName.c_str()));
-    }
-    trace("Serial port detection done\n");
-    SendDlgItemMessageA(window, IDC_PORT_LIST, CB_SETCURSEL, 0, 0);
+    std::vector<SystemPort> known = systemSerialPorts();
+    probed = probePorts(known);
+    rebuildPortList(window, known);
     setStatusLine("OK");
+}
+
+void refreshPorts(HWND window)
+{
+    traceSection("Serial port detection:\n");
+    rebuildPortList(window, systemSerialPorts());
+}
+
+std::string shownPortDevice(HWND window)
+{
+    std::string port = portNameFromText(shownText(GetDlgItem(window, IDC_PORT_LIST)));
+    for (const PortEntry& entry : listed) {
+        if (entry.portName == port) {
+            return entry.deviceId;
+        }
+    }
+    return std::string();
 }
 
 int probePort(HWND, const char* portName)

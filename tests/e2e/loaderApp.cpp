@@ -2,6 +2,7 @@
 #include "loaderApp.h"
 
 #include <psapi.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include "linuxHelper.h"
@@ -299,6 +300,9 @@ LoaderApp::~LoaderApp()
     // elsewhere does not move it again. Forgotten here, the dialog opens in the working folder,
     // and the program keeps finding what a test put there (the stand-in programmer).
     RegDeleteKeyA(HKEY_CURRENT_USER, kLastVisitedFolders);
+    if (!keepSettings) {
+        DeleteFileW(settingsFilePath().c_str()); // what an earlier test's run remembered
+    }
     std::string exe = program.empty() ? programPath() : program;
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOW startup = {};
@@ -313,6 +317,15 @@ LoaderApp::~LoaderApp()
         return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << error;
     }
     return waitForMainWindow(timeoutMs);
+}
+
+std::wstring settingsFilePath()
+{
+    wchar_t folder[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder))) {
+        return std::wstring();
+    }
+    return std::wstring(folder) + L"\\Vexlor Loader\\settings.ini";
 }
 
 bool LoaderApp::findMainWindow()

@@ -35,6 +35,10 @@ public:
 
     const std::string& workFolder() const { return folder; }
 
+    // What the program remembered from its last run is forgotten before it starts, unless this
+    // is set (a test of a restart).
+    bool keepSettings = false;
+
     // Starts the program (the build's own, unless another is named) with arguments and waits
     // until its main window is shown and has a status.
     ::testing::AssertionResult start(const std::string& program = std::string(),
@@ -137,6 +141,9 @@ DWORD runCapturingOutput(const std::wstring& exe, const std::wstring& arguments,
 std::string programPath();
 // text (in the code page) in wide characters.
 std::wstring wide(const std::string& text);
+
+// The file the program keeps its settings in between runs.
+std::wstring settingsFilePath();
 
 // How many processes of the prefix run the executable named exeName ("avrdude.exe").
 int processesNamed(const char* exeName);

@@ -5,6 +5,7 @@
 #include "loaderApp.h"
 #include "resource.h"
 #include "serialPeer.h"
+#include "systemPortDevice.h"
 
 namespace {
 
@@ -31,3 +32,34 @@ TEST(PortList, ShowsThePortsOfThePrefixAndFollowsARescan)
 }
 
 } // namespace
+
+// Ports the system's device list knows are named by their device, whatever their number, and a
+// Mega 2560 is picked for the user: at start-up, and when it is plugged in later. Finding them
+// opens none (opening a port resets a board).
+TEST(PortList, NamesDevicesAndPicksAMegaWithoutOpeningIt)
+{
+    SerialPeer peer;
+    peer.unmap("COM1");
+    peer.mapPty("COM3");
+    peer.mapPty("COM5");
+    auto mega = SystemPortDevice::mega("COM5");
+    SystemPortDevice clone("COM57", "USB-SERIAL CH340 (COM57)", "USB\\VID_1A86&PID_7523&REV_0254");
+    ASSERT_TRUE(mega->added() && clone.added());
+    LoaderApp app;
+    ASSERT_TRUE(app.start());
+    const std::string megaEntry = "COM5 - Arduino Mega 2560";
+    const std::string cloneEntry = "COM57 - USB-SERIAL CH340 (possible Mega clone)";
+    EXPECT_EQ(app.listItems(IDC_PORT_LIST), (Ports{"COM3", megaEntry, cloneEntry}));
+    EXPECT_EQ(app.text(IDC_PORT_LIST), megaEntry);
+
+    // Unplugged, the first entry is selected; plugged in on another port, it is selected again.
+    mega.reset();
+    ASSERT_TRUE(announceDeviceChange(app.mainWindow(), "COM5", false));
+    peer.mapPty("COM9");
+    auto moved = SystemPortDevice::mega("COM9");
+    ASSERT_TRUE(announceDeviceChange(app.mainWindow(), "COM9", true));
+    Sleep(1000);
+    EXPECT_EQ(app.listItems(IDC_PORT_LIST), (Ports{"COM3", cloneEntry, "COM9 - Arduino Mega 2560"}));
+    EXPECT_EQ(app.text(IDC_PORT_LIST), "COM9 - Arduino Mega 2560");
+    EXPECT_EQ(peer.opens("COM5") + peer.opens("COM9"), 0);
+}

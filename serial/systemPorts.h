@@ -1,0 +1,9 @@
+// The serial ports the system's device list knows, whatever their number, without opening
+// any of them (opening a port resets an attached board).
+#pragma once
+
+#include <vector>
+
+#include "portList.h"
+
+std::vector<SystemPort> systemSerialPorts();
