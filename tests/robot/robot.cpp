@@ -28,6 +28,7 @@
 #include "loaderApp.h"
 #include "programmerStandIn.h"
 #include "resource.h"
+#include "systemPortDevice.h"
 #ifdef VEXLOR_VIRTUAL_BOARD
 #include "virtualBoard.h"
 #include "winePaths.h"
@@ -55,9 +56,12 @@ struct ViewPlace {
 
 // The ports of the session: a gateway on COM3, a silent device on COM4, a port in use on COM5,
 // one that refuses the time-outs on COM6, a gateway that can be unplugged on COM7, and the
-// virtual board running the gateway firmware on COM8.
+// virtual board running the gateway firmware on COM8; and a Mega 2560 with its USB IDs in the
+// system's device list, plugged in and out on COM12.
 const char kUnpluggable[] = "COM7";
 const char kBoard[] = "COM8";
+const char kNamedMega[] = "COM12";
+const char kMegaEntry[] = "COM12 - Arduino Mega 2560";
 // How far the program's handles and private memory may grow over a run.
 constexpr DWORD kHandleGrowth = 64;
 constexpr SIZE_T kMemoryGrowth = 32 * 1024 * 1024;
@@ -70,6 +74,24 @@ const std::set<std::string> kStartBoxes = {
 };
 
 const char kNoPortNamed[] = "Pick a port from the list, or type its name such as COM5";
+
+// The port a list entry or typed text names, as the program reads it: the first word, when it
+// is "COM" and a number.
+std::string portOf(const std::string& text)
+{
+    size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos) {
+        return std::string();
+    }
+    std::string word = text.substr(start, text.find_first_of(" \t", start) - start);
+    for (char& c : word) {
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    }
+    bool isPort = word.size() > 3 && word.size() <= 6 && word.compare(0, 3, "COM") == 0 &&
+                  word[3] != '0' && word.find_first_not_of("0123456789", 3) == std::string::npos &&
+                  atoi(word.c_str() + 3) <= 256;
+    return isPort ? word : std::string();
+}
 
 std::string lostStatus(const std::string& port)
 {
@@ -126,6 +148,15 @@ private:
     void gatewaySends();
     void unplug();
     void plugBackIn();
+    void plugInMega();
+    void unplugMega();
+    void plugOrUnplugMega();
+    // Log mode's port went away: it waits for it, saying so.
+    void noteLoggedPortLost(const std::string& port);
+    // A device came or went at announced: an idle program lists it within a second, selecting a
+    // Mega that arrived; log mode's program changes nothing until it stops.
+    void followDeviceChange(DWORD announced);
+    bool megaShown() const;
     void toggleLogFile();
     void saveLog();
     void askForALogFileMidFlash();
@@ -169,6 +200,10 @@ private:
     bool gatewayDebug = false;
     bool fileLogging = false;
     bool unplugged = false;
+    std::unique_ptr<SystemPortDevice> megaDevice;
+    std::string listedMega; // the Mega device the list shows, empty when none
+    bool portsStale = false;  // a device came or went while a flash or log mode held a port
+    bool midFlash = false;
     bool doubleClicking = false;
     View view = View::Following;
     std::string heldSelection; // what the user selected, and the start of the first line shown
@@ -257,7 +292,8 @@ bool Robot::isGateway(const std::string& port) const
         return true;
     }
 #endif
-    return port == "COM3" || (port == kUnpluggable && !unplugged);
+    return port == "COM3" || (port == kUnpluggable && !unplugged) ||
+           (port == kNamedMega && megaDevice != nullptr);
 }
 
 bool Robot::startProgram()
@@ -278,7 +314,9 @@ bool Robot::startProgram()
     }
     handlesAtStart = app->handleCount();
     memoryAtStart = app->privateBytes();
-    shownPort = app->text(IDC_PORT_LIST);
+    shownPort = portOf(app->text(IDC_PORT_LIST));
+    listedMega = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
+    portsStale = false;
     return true;
 }
 
@@ -317,12 +355,13 @@ void Robot::pressEnterOrEsc()
 // numbers whatever the list holds; a name not listed is not picked.
 void Robot::pickPort()
 {
-    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
+    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM12"};
     std::string name = names[below(sizeof names / sizeof names[0])];
-    std::vector<std::string> ports = app->listItems(IDC_PORT_LIST);
-    if (std::find(ports.begin(), ports.end(), name) != ports.end()) {
-        app->selectListItem(IDC_PORT_LIST, name);
-        shownPort = name;
+    for (const std::string& entry : app->listItems(IDC_PORT_LIST)) {
+        if (portOf(entry) == name) {
+            app->selectListItem(IDC_PORT_LIST, entry);
+            shownPort = name;
+        }
     }
 }
 
@@ -330,7 +369,8 @@ void Robot::pickPort()
 // another letter case with blanks, or naming its device; or text that names no port.
 void Robot::typePort()
 {
-    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM10"};
+    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM10",
+                                        "COM12"};
     std::string port = names[below(sizeof names / sizeof names[0])];
     std::string text = port;
     switch (below(4)) {
@@ -357,7 +397,11 @@ void Robot::scan()
 {
     app->click(IDC_SCAN_BUTTON);
     app->settle(10000);
-    shownPort = app->text(IDC_PORT_LIST);
+    shownPort = portOf(app->text(IDC_PORT_LIST));
+    listedMega = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
+    if (megaShown() != (megaDevice != nullptr)) {
+        fail("the scan did not list what is plugged in");
+    }
 }
 
 void Robot::chooseFile()
@@ -435,6 +479,9 @@ void Robot::upload()
                                   box.text.compare(0, 11, "Programming") != 0)) {
         fail("upload box \"" + caption + "\": " + box.text);
     }
+    if (portsStale) {
+        followDeviceChange(GetTickCount()); // what came or went during the flash is listed now
+    }
 }
 
 bool Robot::closeMidFlash()
@@ -481,12 +528,15 @@ void Robot::actMidFlash()
         {"save the log or log to a file", 1, &Robot::askForALogFileMidFlash},
         {"clear the log", 1, &Robot::clearLog},
         {"scroll back in the log", 1, &Robot::scrollBack},
+        {"plug in or unplug a named Mega", 1, &Robot::plugOrUnplugMega},
     };
+    midFlash = true;
     for (int count = below(4); count > 0 && problem.empty(); --count) {
         const Action& action = pick(actions);
         printf("  during the flash: %s\n", action.name);
         (this->*action.run)();
     }
+    midFlash = false;
     bool lockedOut = !app->isEnabled(IDC_LOGGING_BUTTON) && !app->isEnabled(IDC_SCAN_BUTTON) &&
                      !app->isEnabled(IDC_SELECT_FILE_BUTTON) && !app->isEnabled(IDC_PORT_LIST);
     if (problem.empty() && (!lockedOut || app->text(IDC_UPLOAD_BUTTON) != "Stop programming")) {
@@ -501,7 +551,7 @@ void Robot::flashBoard()
 {
 #ifdef VEXLOR_VIRTUAL_BOARD
     if (app->isEnabled(IDC_UPLOAD_BUTTON)) {
-        app->selectListItem(IDC_PORT_LIST, kBoard);
+        app->selectListItem(IDC_PORT_LIST, kBoard); // flashed before any other action
         shownPort = kBoard;
         upload();
     }
@@ -556,6 +606,9 @@ void Robot::toggleLogging()
         app->click(IDC_LOGGING_BUTTON);
         app->settle(5000);
         logging = Logging::Off;
+        if (portsStale) {
+            followDeviceChange(GetTickCount());
+        }
         return;
     }
     std::string port = shownPort;
@@ -565,7 +618,8 @@ void Robot::toggleLogging()
         return;
     }
     // The serial peer counts the opens of the pseudo-terminals it made.
-    bool counted = port == "COM3" || port == "COM4" || (port == kUnpluggable && !unplugged);
+    bool counted = port == "COM3" || port == "COM4" || (port == kUnpluggable && !unplugged) ||
+                   (port == kNamedMega && megaDevice != nullptr);
     int opensBefore = counted ? peer.opens(port) : 0;
     pressToggle(IDC_LOGGING_BUTTON);
     if (isGateway(port)) {
@@ -692,13 +746,102 @@ void Robot::unplug()
     checkReceived();
     peer.vanish(kUnpluggable);
     unplugged = true;
-    if (logging == Logging::Running && loggingPort == kUnpluggable) {
+    noteLoggedPortLost(kUnpluggable);
+}
+
+void Robot::noteLoggedPortLost(const std::string& port)
+{
+    if (logging == Logging::Running && loggingPort == port) {
         logging = Logging::Lost;
         DWORD start = GetTickCount();
-        while (app->text(IDC_STATUS_LINE) != lostStatus(kUnpluggable) && GetTickCount() - start < 2500) {
+        while (app->text(IDC_STATUS_LINE) != lostStatus(port) && GetTickCount() - start < 2500) {
             Sleep(50);
         }
     }
+}
+
+void Robot::plugInMega()
+{
+    if (megaDevice != nullptr) {
+        return;
+    }
+    peer.mapPty(kNamedMega);
+    actAsGateway(kNamedMega);
+    megaDevice = SystemPortDevice::mega(kNamedMega);
+    if (!megaDevice->added()) {
+        fail("the Mega could not be added to the device list");
+        return;
+    }
+    DWORD announced = GetTickCount();
+    announceDeviceChange(app->mainWindow(), kNamedMega, true);
+    if (logging == Logging::Lost && loggingPort == kNamedMega) {
+        logging = Logging::Running;
+        while (app->text(IDC_STATUS_LINE) != "Logging..." && GetTickCount() - announced < 3000) {
+            Sleep(50);
+        }
+        peer.received(kNamedMega);
+    }
+    followDeviceChange(announced);
+}
+
+void Robot::unplugMega()
+{
+    if (megaDevice == nullptr) {
+        return;
+    }
+    checkReceived();
+    megaDevice.reset();
+    peer.vanish(kNamedMega);
+    DWORD announced = GetTickCount();
+    announceDeviceChange(app->mainWindow(), kNamedMega, false);
+    noteLoggedPortLost(kNamedMega);
+    followDeviceChange(announced);
+}
+
+void Robot::plugOrUnplugMega()
+{
+    if (megaDevice == nullptr) {
+        plugInMega();
+    } else {
+        unplugMega();
+    }
+}
+
+bool Robot::megaShown() const
+{
+    std::vector<std::string> entries = app->listItems(IDC_PORT_LIST);
+    return std::find(entries.begin(), entries.end(), kMegaEntry) != entries.end();
+}
+
+void Robot::followDeviceChange(DWORD announced)
+{
+    std::string plugged = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
+    if (logging != Logging::Off || midFlash) {
+        Sleep(1000);
+        if (megaShown() != !listedMega.empty()) {
+            fail("the port list changed while log mode held its port");
+        }
+        portsStale = true;
+        return;
+    }
+    bool arrived = !plugged.empty() && plugged != listedMega;
+    auto settled = [&]() {
+        return megaShown() == !plugged.empty() &&
+               (!arrived || app->text(IDC_PORT_LIST) == kMegaEntry);
+    };
+    while (!settled() && GetTickCount() - announced < 1000) {
+        Sleep(50);
+    }
+    std::string shown = app->text(IDC_PORT_LIST);
+    if (!settled()) {
+        fail(arrived ? "a Mega plugged in was not listed and selected within a second: " + shown
+                     : "the list did not follow an unplugged Mega within a second");
+    } else if (!arrived && shownPort != kNamedMega && portOf(shown) != shownPort) {
+        fail("the list's refresh changed the port shown from " + shownPort + " to " + shown);
+    }
+    shownPort = portOf(shown);
+    listedMega = plugged;
+    portsStale = false;
 }
 
 void Robot::plugBackIn()
@@ -709,7 +852,7 @@ void Robot::plugBackIn()
     peer.mapPty(kUnpluggable);
     actAsGateway(kUnpluggable);
     unplugged = false;
-    if (logging == Logging::Lost) {
+    if (logging == Logging::Lost && loggingPort == kUnpluggable) {
         logging = Logging::Running;
         DWORD start = GetTickCount();
         while (app->text(IDC_STATUS_LINE) != "Logging..." && GetTickCount() - start < 3000) {
@@ -1021,6 +1164,8 @@ int Robot::play(int count)
         {"the gateway sends", 10, &Robot::gatewaySends},
         {"unplug COM7", 2, &Robot::unplug},
         {"plug COM7 back in", 2, &Robot::plugBackIn},
+        {"plug in a named Mega", 2, &Robot::plugInMega},
+        {"unplug it", 2, &Robot::unplugMega},
         {"log to file", 2, &Robot::toggleLogFile},
         {"save the log", 1, &Robot::saveLog},
         {"restart the program", 1, &Robot::restart},
