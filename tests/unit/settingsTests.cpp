@@ -1,0 +1,164 @@
+// The remembered settings: the file's text, the place the window returns to, and the file
+// itself in the application data folder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "settings.h"
+
+// Failures show the settings as their file would.
+void PrintTo(const Settings& s, std::ostream* out)
+{
+    *out << testing::PrintToString(formatSettings(s));
+}
+
+namespace {
+
+// Every field set; paths outside the code page and beyond the Basic Multilingual Plane.
+const Settings kFull = {L"C:\\Прошивка\\固件 \U0001F600.cpp.hex", "COM12",
+                        "USB\\VID_2341&PID_0042\\85036313530351D0E0B1", true, -1800, 250, true,
+                        L"D:\\Logs\\gateway é.log"};
+
+// What a file without a usable window line gives.
+void forgetPosition(Settings& s)
+{
+    s.hasWindowPosition = false;
+    s.windowLeft = s.windowTop = 0;
+}
+
+TEST(SettingsText, EveryFieldComesBack)
+{
+    EXPECT_EQ(parseSettings(formatSettings(kFull)), kFull);
+}
+
+TEST(SettingsText, AHandWrittenFileIsRead)
+{
+    // Notepad's byte order mark and line ends, an unknown key, another program's section.
+    const Settings written = {L"C:\\fw\\gatéway.hex", "COM7", "", true, -20, 35, true,
+                              L"C:\\log.txt"};
+    EXPECT_EQ(parseSettings("\xEF\xBB\xBF[Vexlor Loader]\r\nfirmware=C:\\fw\\gat\xC3\xA9way.hex\r\n"
+                            "colour=blue\r\nport= com7 \r\nwindow=-20,35\r\nlogToFile=1\r\n"
+                            "logFile=C:\\log.txt\r\n[Other]\r\nportDevice=USB\\X\r\n"),
+              written);
+}
+
+TEST(SettingsText, ADamagedLineCostsOnlyItsOwnField)
+{
+    // A line in place of a good one, and how the settings read then differ from the good ones.
+    const struct { std::string line; void (*lost)(Settings&); } cases[] = {
+        {"firmware=C:\\fw\\\xF0\x9F\x98", [](Settings& s) { s.firmwarePath.clear(); }},
+        {"firmware=C:\\fw\\a\x01.hex", [](Settings& s) { s.firmwarePath.clear(); }},
+        {"firmware=C:\\" + std::string(40000, 'a'), [](Settings& s) { s.firmwarePath.clear(); }},
+        {"port=LPT1", [](Settings& s) { s.portName.clear(); }},
+        {"portDevice=USB\\VID\x7F", [](Settings& s) { s.portDevice.clear(); }},
+        {"portDevice=" + std::string(300, 'A'), [](Settings& s) { s.portDevice.clear(); }},
+        {"window=12", forgetPosition},
+        {"window=100001,0", forgetPosition},
+        {"window=-5,1e3", forgetPosition},
+        {"logToFile=yes", [](Settings& s) { s.logToFile = false; }},
+        {"logFile=\xFF\xFE", [](Settings& s) { s.logToFile = false; s.logFilePath.clear(); }},
+    };
+    // A later line for a key overrides the earlier one; the log file is kept while logging is off.
+    for (const auto& c : cases) {
+        Settings expected = kFull;
+        c.lost(expected);
+        Settings read = parseSettings(formatSettings(kFull) + c.line + "\r\n");
+        EXPECT_EQ(read, expected) << c.line.substr(0, 40);
+        EXPECT_NE(read, kFull) << c.line.substr(0, 40);
+    }
+}
+
+TEST(SettingsText, GarbageGivesDefaultsOrSoundValues)
+{
+    unsigned seed = 20240611;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::string bytes(kLargestSettingsFile, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(next());
+    }
+    EXPECT_EQ(parseSettings(bytes), Settings());
+
+    // Random bytes among the keys, as a damaged disk might leave them.
+    const char* pieces[] = {"[Vexlor Loader]\n", "firmware=", "port=", "portDevice=", "window=",
+                            "logToFile=1\n", "logFile=", "\n", "\r\n", ",", "-", "COM5"};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        while (text.size() < 200) {
+            text += next() % 3 != 0 ? std::string(1, static_cast<char>(next()))
+                                    : pieces[next() % (sizeof pieces / sizeof pieces[0])];
+        }
+        // Only sound values come out: those are written and read back as they are.
+        Settings s = parseSettings(text);
+        EXPECT_EQ(parseSettings(formatSettings(s)), s) << round;
+    }
+}
+
+// A 1920 x 1080 screen and, to its right, a 1280 x 1024 one set 200 pixels higher.
+const std::vector<RECT> kTwoScreens = {{0, 0, 1920, 1040}, {1920, -200, 3200, 824}};
+
+void expectPlace(int left, int top, int width, int height, LONG x, LONG y)
+{
+    POINT place = placeOnScreen(left, top, width, height, kTwoScreens);
+    EXPECT_EQ(std::make_pair(place.x, place.y), std::make_pair(x, y)) << left << "," << top;
+}
+
+TEST(SettingsWindowPlace, AWindowWhoseTitleBarCanBeGrabbedStays)
+{
+    expectPlace(100, 100, 600, 400, 100, 100);
+    expectPlace(1800, 100, 400, 300, 1800, 100); // across both screens
+    expectPlace(3000, 600, 800, 500, 3000, 600); // its lower right off the second
+    expectPlace(-560, 10, 600, 400, -560, 10);   // 40 pixels of it left on the first
+}
+
+TEST(SettingsWindowPlace, AWindowOffEveryScreenMovesOntoTheFirst)
+{
+    expectPlace(5000, 5000, 600, 400, 1320, 640);
+    expectPlace(-32000, -32000, 600, 400, 0, 0);
+    expectPlace(-561, 10, 600, 400, 0, 10);    // only 39 pixels on
+    expectPlace(-3000, 100, 2500, 1200, 0, 0); // larger than the screen: its top-left shows
+}
+
+TEST(SettingsWindowPlace, AWindowPartlyOffTheSecondScreenMovesOntoIt)
+{
+    expectPlace(2500, -350, 600, 400, 2500, -200); // title bar above the screen
+    expectPlace(3170, 300, 800, 500, 2400, 300);   // only 30 pixels on
+}
+
+TEST(SettingsFile, SavedSettingsAreLoadedBackAndAMissingFileGivesDefaults)
+{
+    std::wstring path = settingsFilePath();
+    ASSERT_FALSE(path.empty());
+    // The settings of whoever runs the tests are put aside and back.
+    std::wstring folder = path.substr(0, path.rfind(L'\\'));
+    bool hadFolder = GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::wstring aside = path + L".aside";
+    bool hadFile = MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
+
+    EXPECT_EQ(loadSettings(), Settings());
+    EXPECT_TRUE(saveSettings(Settings()));
+    EXPECT_TRUE(saveSettings(kFull)); // replaces the first file
+    EXPECT_EQ(loadSettings(), kFull);
+
+    // A file too large to be settings is not read.
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    std::string padding(kLargestSettingsFile, '\n');
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(file, padding.data(), static_cast<DWORD>(padding.size()), &written,
+                          nullptr));
+    CloseHandle(file);
+    EXPECT_EQ(loadSettings(), Settings());
+
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+    if (hadFile) {
+        MoveFileExW(aside.c_str(), path.c_str(), 0);
+    }
+    if (!hadFolder) {
+        EXPECT_TRUE(RemoveDirectoryW(folder.c_str())) << "nothing else may be left in it";
+    }
+}
+
+} // namespace
