@@ -14,6 +14,7 @@
 #include "programming/programmerProcess.h"
 #include "programming/upload.h"
 #include "resource.h"
+#include "sessionSettings.h"
 #include "serial/portScan.h"
 #include "trace.h"
 #include "ui.h"
@@ -64,6 +65,7 @@ void dispatchCommand(HWND window, int id)
         break;
     }
     noteCommandDone();
+    rememberSettings();
 }
 
 // Closing during a flash asks first; the upload ends the program once the programmer is stopped.
@@ -104,6 +106,7 @@ bool runSystemCommand(HWND window, WPARAM command)
     case IDM_LOG_TO_FILE:
         if (mayRun(IDM_LOG_TO_FILE, programState())) {
             toggleLogToFile();
+            rememberSettings();
         }
         return true;
     default:
@@ -128,6 +131,7 @@ void endSession()
 {
     trace("Session ends\n");
     endRunningProgrammer();
+    rememberSettings();
     if (!app.portLost) {
         pollGateway(); // reads what arrived; a lost port is not opened again now
     }
@@ -161,6 +165,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     case WM_DESTROY:
+        rememberSettings();
         closeLogFile();
         PostQuitMessage(0);
         return 0;
@@ -192,6 +197,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // A drop chooses a file; while the programmer runs it opens no box either.
         if (mayRun(IDC_SELECT_FILE_BUTTON, programState())) {
             dropFirmwareFiles(reinterpret_cast<HDROP>(wParam));
+            rememberSettings();
         } else {
             DragFinish(reinterpret_cast<HDROP>(wParam));
         }

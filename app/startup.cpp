@@ -12,6 +12,7 @@
 #include "programming/fileSelection.h"
 #include "programming/programmer.h"
 #include "resource.h"
+#include "sessionSettings.h"
 #include "serial/portScan.h"
 #include "trace.h"
 #include "ui.h"
@@ -75,11 +76,11 @@ void fillBoardList()
 
 } // namespace
 
-void prepareControls()
+void prepareControls(const std::string& rememberedPort, const std::string& rememberedDevice)
 {
     SetFocus(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
     fillBoardList();
-    scanPortsAtStart(app.mainWindow, std::string(), std::string());
+    scanPortsAtStart(app.mainWindow, rememberedPort, rememberedDevice);
     setStatusLine("OK");
     showControlStates();
     raiseLogViewLimit();
@@ -159,7 +160,9 @@ int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showComma
         reportNoWindow();
         return kNoWindowExitCode;
     }
-    prepareControls();
+    Settings remembered = loadSettings();
+    prepareControls(remembered.portName, remembered.portDevice);
+    restoreSettings(remembered);
     if (!firmwareFile.empty()) {
         openFirmwareFile(wideText(firmwareFile, CP_UTF8));
     }

@@ -16,7 +16,8 @@ int runApplication(HINSTANCE instance, HINSTANCE previousInstance, int showComma
 HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance);
 
 // Sets the initial control states and fills the board and port lists.
-void prepareControls();
+void prepareControls(const std::string& rememberedPort = std::string(),
+                     const std::string& rememberedDevice = std::string());
 
 // Exit code of a start-up whose main window could not be created.
 constexpr int kNoWindowExitCode = 1;

@@ -122,6 +122,18 @@ bool startLogFile(const std::wstring& path)
     return true;
 }
 
+bool reopenLogFile(const std::wstring& path, std::string& reason)
+{
+    if (!logFile.open(path)) {
+        reason = describeFileError(logFile.lastError());
+        trace("Log file not reopened: %s\n", reason.c_str());
+        return false;
+    }
+    trace("Log to file on: %s\n", logFile.path().c_str());
+    tickLogToFile(true);
+    return true;
+}
+
 void logReceived(const char* text, size_t count)
 {
     if (logFile.isOpen() && !logFile.write(text, count, logTimeNow())) {

@@ -17,6 +17,8 @@ void toggleLogToFile();
 // What "Log to file..." does with the chosen path; false (after a box) when it cannot be opened.
 bool startLogFile(const std::wstring& path);
 bool startLogFile(const char* path);
+// The same at start-up for the file the last run wrote: no box; false with the reason.
+bool reopenLogFile(const std::wstring& path, std::string& reason);
 
 // What log mode writes to the file while one is open: received bytes, and lines of the
 // program's own (a command it sent, a note about the port). A port that went away leaves

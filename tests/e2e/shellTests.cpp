@@ -5,8 +5,11 @@
 #include "programmerStandIn.h"
 
 #include "resource.h"
+#include "serialPeer.h"
 
 #include <gtest/gtest.h>
+
+#include <stdio.h>
 
 #include <sstream>
 
@@ -146,3 +149,57 @@ TEST(Shell, AWrongOptionWithoutAConsoleIsSaidInABox)
 }
 
 } // namespace
+
+namespace {
+
+bool isOnScreen(HWND window)
+{
+    RECT area = {};
+    GetWindowRect(window, &area);
+    return MonitorFromRect(&area, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+} // namespace
+
+// A restart shows the firmware file and the port of the last run, with the window on a screen
+// even when it was left off every one; a damaged settings file starts as a first run does.
+TEST(Shell, ARestartShowsTheLastFirmwareAndPortAndADamagedFileGivesDefaults)
+{
+    SerialPeer peer;
+    peer.mapPty("COM3");
+    peer.mapPty("COM4");
+    LoaderApp first;
+    ASSERT_TRUE(first.start());
+    const std::string fresh = visibleState(first);
+    const std::string firmware = first.workFolder() + "\\kept.cpp.hex";
+    ASSERT_TRUE(writeTextFile(firmware, ":00000001FF\n"));
+    ASSERT_TRUE(first.chooseFile(firmware));
+    ASSERT_TRUE(first.selectListItem(IDC_PORT_LIST, "COM4"));
+    SetWindowPos(first.mainWindow(), nullptr, -5000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    first.closeByCaptionButton();
+    ASSERT_EQ(first.waitForExit(10000), 0u);
+
+    LoaderApp second; // the first one's folder, with the firmware, is still there
+    second.keepSettings = true;
+    ASSERT_TRUE(second.start());
+    EXPECT_EQ(second.text(IDC_PATH_FIELD), firmware);
+    EXPECT_EQ(second.text(IDC_PORT_LIST), "COM4");
+    EXPECT_TRUE(second.isEnabled(IDC_UPLOAD_BUTTON));
+    EXPECT_TRUE(isOnScreen(second.mainWindow()));
+    second.closeByCaptionButton();
+    ASSERT_EQ(second.waitForExit(10000), 0u);
+
+    std::string damage = "[Vexlor Loader]\r\nport=COM4x\r\nfirmware=";
+    for (int i = 0; i < 3000; ++i) {
+        damage += static_cast<char>(i * 7919 % 256);
+    }
+    FILE* file = _wfopen(settingsFilePath().c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    fwrite(damage.data(), 1, damage.size(), file);
+    fclose(file);
+    LoaderApp third;
+    third.keepSettings = true;
+    ASSERT_TRUE(third.start());
+    EXPECT_EQ(visibleState(third), fresh);
+    EXPECT_EQ(third.findMessageBox().window, nullptr);
+}

@@ -1,0 +1,102 @@
+#include "sessionSettings.h"
+
+#include "appState.h"
+#include "codePagePath.h"
+#include "gateway/fileLogging.h"
+#include "programming/fileSelection.h"
+#include "resource.h"
+#include "serial/portName.h"
+#include "serial/portScan.h"
+#include "trace.h"
+#include "ui.h"
+
+namespace {
+
+Settings written; // what the file holds, as this run last read or wrote it
+
+bool isExistingFile(const std::wstring& path)
+{
+    // Only a full path: a relative one would name another file once the current folder moved.
+    bool isFull = (path.size() > 2 && path[1] == L':' && path[2] == L'\\') ||
+                  path.compare(0, 2, L"\\\\") == 0;
+    DWORD attributes = isFull ? GetFileAttributesW(path.c_str()) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        reinterpret_cast<std::vector<RECT>*>(areas)->push_back(info.rcWork);
+    }
+    return TRUE;
+}
+
+void placeWindow(int left, int top)
+{
+    RECT window = {};
+    GetWindowRect(app.mainWindow, &window);
+    std::vector<RECT> areas;
+    EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&areas));
+    POINT place = placeOnScreen(left, top, window.right - window.left, window.bottom - window.top,
+                                areas);
+    SetWindowPos(app.mainWindow, nullptr, place.x, place.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Log to file as it was left; a file that cannot be opened again is said in the log view, not
+// in a box, as nobody asked for it just now.
+void resumeLogFile(const std::wstring& path)
+{
+    std::string reason;
+    if (!reopenLogFile(path, reason)) {
+        appendToLogEnd(("-- Log to file is off: " + narrowText(path) + " could not be opened again (" +
+                        reason + ") --\r\n").c_str());
+    }
+}
+
+} // namespace
+
+void restoreSettings(const Settings& remembered)
+{
+    written = remembered;
+    if (isExistingFile(remembered.firmwarePath)) {
+        openFirmwareFile(remembered.firmwarePath);
+    }
+    if (remembered.logToFile) {
+        resumeLogFile(remembered.logFilePath);
+    }
+    if (remembered.hasWindowPosition) {
+        placeWindow(remembered.windowLeft, remembered.windowTop);
+    }
+}
+
+void rememberSettings()
+{
+    Settings now = written;
+    wchar_t path[sizeof app.firmwarePath] = L"";
+    GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, sizeof path / sizeof path[0]);
+    now.firmwarePath = isExistingFile(path) ? path : L"";
+    char port[256] = "";
+    GetDlgItemTextA(app.mainWindow, IDC_PORT_LIST, port, sizeof port);
+    now.portName = portNameFromText(port);
+    now.portDevice = shownPortDevice(app.mainWindow);
+    // A minimised or maximised window keeps the place it had before.
+    RECT window = {};
+    if (!IsIconic(app.mainWindow) && !IsZoomed(app.mainWindow) &&
+        GetWindowRect(app.mainWindow, &window)) {
+        now.hasWindowPosition = true;
+        now.windowLeft = window.left;
+        now.windowTop = window.top;
+    }
+    std::string logFile = logFilePath();
+    now.logToFile = !logFile.empty();
+    if (now.logToFile) {
+        now.logFilePath = wideText(logFile);
+    }
+    if (now != written && saveSettings(now)) {
+        written = now;
+        trace("Settings saved\n");
+    }
+}
