@@ -93,6 +93,14 @@ std::string portOf(const std::string& text)
     return isPort ? word : std::string();
 }
 
+// A firmware path the program remembers: a full path of a file that exists.
+bool isExistingFile(const std::string& path)
+{
+    bool isFull = (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.compare(0, 2, "\\\\") == 0;
+    DWORD attributes = isFull ? GetFileAttributesA(path.c_str()) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::string lostStatus(const std::string& port)
 {
     return port + " lost: waiting for it to come back...";
@@ -101,6 +109,15 @@ std::string lostStatus(const std::string& port)
 class Robot {
 public:
     Robot(unsigned seed) : random(seed) {}
+    ~Robot()
+    {
+        app.reset(); // ends the program, which may hold the log file open
+        if (!keptFolder.empty()) {
+            DeleteFileA((keptFolder + "\\kept.cpp.hex").c_str());
+            DeleteFileA((keptFolder + "\\robot.log").c_str());
+            RemoveDirectoryA(keptFolder.c_str());
+        }
+    }
 
     // Plays count actions; returns the number played before the first failed check.
     int play(int count);
@@ -121,7 +138,8 @@ private:
     // The environment.
     void setUpPorts();
     void actAsGateway(const std::string& port);
-    bool startProgram();
+    // Starts the program afresh, or as a restart that finds what the last run remembered.
+    bool startProgram(bool restarting);
     void restart();
     bool isGateway(const std::string& port) const;
     void uploadToBoard();
@@ -192,6 +210,9 @@ private:
 
     // What the window must show.
     bool fileChosen = false;
+    std::string pathText;   // what the path field holds
+    std::string keptFolder; // a folder that outlives the program's runs
+    std::string logPath;    // the file log to file writes
     // The port the list shows, as the robot put it there: the entry picked or selected by a
     // scan, or the port typed into it ("" when what was typed names none).
     std::string shownPort;
@@ -267,6 +288,11 @@ void Robot::actAsGateway(const std::string& port)
 
 void Robot::setUpPorts()
 {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    keptFolder = std::string(temp) + "vexlor-robot-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(keptFolder.c_str(), nullptr);
+    writeTextFile(keptFolder + "\\kept.cpp.hex", ":00000001FF\n");
     peer.unmap("COM1");
     peer.mapPty("COM3");
     actAsGateway("COM3");
@@ -296,15 +322,21 @@ bool Robot::isGateway(const std::string& port) const
            (port == kNamedMega && megaDevice != nullptr);
 }
 
-bool Robot::startProgram()
+bool Robot::startProgram(bool restarting)
 {
-    app = std::make_unique<LoaderApp>();
+    app = std::make_unique<LoaderApp>(); // the last run's folder, and what was in it, are gone
     writeTextFile(app->workFolder() + "\\robot.cpp.hex", ":00000001FF\n");
     ProgrammerStandIn(app->workFolder()).install();
-    fileChosen = false;
+    app->keepSettings = restarting;
+    // What the last run remembers: the firmware file while it exists, log to file while its
+    // file can be opened again, the port while it is listed (else a Mega plugged in).
+    bool firmwareKept = restarting && isExistingFile(pathText);
+    fileChosen = fileChosen && firmwareKept;
+    pathText = firmwareKept ? pathText : std::string();
+    fileLogging = fileLogging && restarting && logPath.compare(0, keptFolder.size(), keptFolder) == 0;
+    std::string lastPort = restarting ? shownPort : std::string();
     logging = Logging::Off;
     gatewayDebug = false;
-    fileLogging = false;
     view = View::Following;
     unseen.clear();
     toFile.clear();
@@ -314,7 +346,19 @@ bool Robot::startProgram()
     }
     handlesAtStart = app->handleCount();
     memoryAtStart = app->privateBytes();
-    shownPort = portOf(app->text(IDC_PORT_LIST));
+    if (app->text(IDC_PATH_FIELD) != pathText) {
+        fail("the path field came back as \"" + app->text(IDC_PATH_FIELD).substr(0, 80) +
+             "\" instead of \"" + pathText + "\"");
+    }
+    bool lastPortListed = false;
+    for (const std::string& entry : app->listItems(IDC_PORT_LIST)) {
+        lastPortListed = lastPortListed || (!lastPort.empty() && portOf(entry) == lastPort);
+    }
+    std::string shown = app->text(IDC_PORT_LIST);
+    if (lastPortListed ? portOf(shown) != lastPort : megaDevice != nullptr && shown != kMegaEntry) {
+        fail("the start selected " + shown + " where the last run had " + lastPort);
+    }
+    shownPort = portOf(shown);
     listedMega = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
     portsStale = false;
     return true;
@@ -328,12 +372,13 @@ void Robot::restart()
     if (app->waitForExit(10000) != 0) {
         fail("closing did not end the program with exit code 0");
     }
-    startProgram();
+    startProgram(true);
 }
 
 void Robot::typePath()
 {
-    app->setText(IDC_PATH_FIELD, randomText(1022)); // the upload reads 1,022 characters
+    pathText = randomText(1022); // the upload reads 1,022 characters
+    app->setText(IDC_PATH_FIELD, pathText);
 }
 
 void Robot::typeCommand()
@@ -409,7 +454,9 @@ void Robot::chooseFile()
     if (below(3) == 0) {
         app->cancelFileChoice(); // changes nothing
     } else {
-        app->chooseFile(app->workFolder() + "\\robot.cpp.hex");
+        // One that the next run finds again, or one in the folder that goes with this run.
+        pathText = below(2) ? keptFolder + "\\kept.cpp.hex" : app->workFolder() + "\\robot.cpp.hex";
+        app->chooseFile(pathText);
         fileChosen = true;
     }
 }
@@ -514,7 +561,7 @@ bool Robot::closeMidFlash()
         fail("the programmer outlived the program closed during a flash");
         return false;
     }
-    startProgram();
+    startProgram(true);
     return false;
 }
 
@@ -566,7 +613,8 @@ void Robot::uploadToBoard()
         fail("avrdude.exe could not be installed");
         return;
     }
-    app->setText(IDC_PATH_FIELD, windowsPathOf(VEXLOR_GATEWAY_FIRMWARE));
+    pathText = windowsPathOf(VEXLOR_GATEWAY_FIRMWARE);
+    app->setText(IDC_PATH_FIELD, pathText);
     pressToggle(IDC_UPLOAD_BUTTON);
     MessageBoxInfo box = takeBox(60000, "the flash of the virtual board");
     if (box.window != nullptr && box.caption != "Success") {
@@ -872,7 +920,8 @@ void Robot::toggleLogFile()
         checkLogFile();
         return;
     }
-    std::string path = app->workFolder() + "\\robot.log";
+    logPath = (below(2) ? keptFolder : app->workFolder()) + "\\robot.log";
+    const std::string& path = logPath;
     DeleteFileA(path.c_str());
     if (app->chooseSaveFile(IDM_LOG_TO_FILE, "Log to file", &path)) {
         fileLogging = true;
@@ -1051,7 +1100,7 @@ void Robot::checkLogFile()
     if (toFile.empty()) {
         return;
     }
-    std::string text = readTextFile(app->workFolder() + "\\robot.log");
+    std::string text = readTextFile(logPath);
     size_t at = 0;
     for (const std::string& line : toFile) {
         size_t found = text.find(line.substr(0, line.size() - 2), at);
@@ -1174,7 +1223,7 @@ int Robot::play(int count)
         {"back to the end of the log", 1, &Robot::backToTheEnd},
     };
     setUpPorts();
-    if (!startProgram()) {
+    if (!startProgram(false)) {
         return 0;
     }
     for (int played = 0; played < count; ++played) {
