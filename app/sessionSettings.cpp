@@ -7,7 +7,6 @@
 #include "resource.h"
 #include "serial/portName.h"
 #include "serial/portScan.h"
-#include "trace.h"
 #include "ui.h"
 
 namespace {
@@ -95,8 +94,8 @@ void rememberSettings()
     if (now.logToFile) {
         now.logFilePath = wideText(logFile);
     }
+    // Quietly: the trace shows what the user did, not this bookkeeping after it.
     if (now != written && saveSettings(now)) {
         written = now;
-        trace("Settings saved\n");
     }
 }

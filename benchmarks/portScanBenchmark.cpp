@@ -8,6 +8,7 @@
 
 #include "resource.h"
 #include "serial/portScan.h"
+#include "serial/systemPorts.h"
 #include "ui.h"
 #include "serialPeer.h"
 #include "timing.h"
@@ -64,6 +65,19 @@ int main()
     }
     printf("fixed costs of a scan: two status-line texts %.3f ms, port list rebuilt %.3f ms\n",
            median(statusTimes) * 1000, median(listTimes) * 1000);
+
+    // The system's device list, which a scan reads first and a device change reads alone.
+    std::vector<double> deviceListTimes, refreshTimes;
+    for (int round = 0; round < kRounds; ++round) {
+        double start = now();
+        systemSerialPorts();
+        deviceListTimes.push_back(now() - start);
+        start = now();
+        refreshPorts(app.mainWindow);
+        refreshTimes.push_back(now() - start);
+    }
+    printf("the system's device list read: %.3f ms; the list refreshed after a device change: "
+           "%.3f ms\n", median(deviceListTimes) * 1000, median(refreshTimes) * 1000);
 
     std::vector<double> scan, bareScanTimes, probe, bareProbe;
     for (int round = 0; round < kRounds; ++round) {

@@ -1,6 +1,7 @@
-// Port discovery and the port probe. Both try an exclusive open and close again at once.
-// A port that answers ERROR_ACCESS_DENIED exists: another program (or our own log mode)
-// holds it, whereas a missing port fails with another error.
+// Port discovery and the port probe. Discovery reads the system's device list first; the ports
+// it does not know, and the probe, are tried with an exclusive open that is closed again at once.
+// A port that answers ERROR_ACCESS_DENIED exists: another program (or our own log mode) holds
+// it, whereas a missing port fails with another error.
 #include "portScan.h"
 
 #include <stdlib.h>
