@@ -76,7 +76,14 @@ void rememberSettings()
     Settings now = written;
     wchar_t path[sizeof app.firmwarePath] = L"";
     GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, sizeof path / sizeof path[0]);
-    now.firmwarePath = isExistingFile(path) ? path : L"";
+    // Asked again only when the field changed: a share that does not answer may take seconds.
+    static std::wstring checkedPath;
+    static bool checkedExists = false;
+    if (checkedPath != path) {
+        checkedPath = path;
+        checkedExists = isExistingFile(path);
+    }
+    now.firmwarePath = checkedExists ? checkedPath : L"";
     char port[256] = "";
     GetDlgItemTextA(app.mainWindow, IDC_PORT_LIST, port, sizeof port);
     now.portName = portNameFromText(port);

@@ -113,12 +113,11 @@ bool startLogFile(const char* path)
 
 bool startLogFile(const std::wstring& path)
 {
-    if (!logFile.open(path)) {
+    std::string reason;
+    if (!reopenLogFile(path, reason)) {
         showFileError("Could not open the log file", logFile.path().c_str(), logFile.lastError());
         return false;
     }
-    trace("Log to file on: %s\n", logFile.path().c_str());
-    tickLogToFile(true);
     return true;
 }
 
@@ -126,7 +125,6 @@ bool reopenLogFile(const std::wstring& path, std::string& reason)
 {
     if (!logFile.open(path)) {
         reason = describeFileError(logFile.lastError());
-        trace("Log file not reopened: %s\n", reason.c_str());
         return false;
     }
     trace("Log to file on: %s\n", logFile.path().c_str());
