@@ -124,6 +124,8 @@ start_wine
 start_gateway
 start_board
 
+# The screenshots show the window as a first run does, whatever an earlier run remembered.
+rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/"Vexlor Loader"/settings.ini
 (cd "$run_dir" && wine "$program" >/dev/null 2>&1 3>&- &)
 window=""
 for _ in $(seq 1 200); do
