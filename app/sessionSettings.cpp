@@ -73,6 +73,10 @@ void restoreSettings(const Settings& remembered)
 
 void rememberSettings()
 {
+    // A command that closed the window (a close during a flash) was remembered while it closed.
+    if (!IsWindow(app.mainWindow)) {
+        return;
+    }
     Settings now = written;
     wchar_t path[sizeof app.firmwarePath] = L"";
     GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, sizeof path / sizeof path[0]);
