@@ -60,6 +60,24 @@ int portNumber(const PortEntry& entry)
     return atoi(entry.portName.c_str() + 3);
 }
 
+// The drop-down is made wide enough for the longest entry: a clone's name is wider than the list.
+void fitDropDown(HWND list, const std::vector<PortEntry>& ports)
+{
+    HDC dc = GetDC(list);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const PortEntry& port : ports) {
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, port.text.c_str(), static_cast<int>(port.text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(list, dc);
+    // Room for the entry's margins and the list's scroll bar.
+    int width = widest + 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;
+    SendMessageA(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+}
+
 // The list's entries, traced in port order; then the entry chosen is selected, unless what the
 // user typed is to stay.
 void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
@@ -78,6 +96,7 @@ void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
     for (const PortEntry& port : ports) {
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port.text.c_str()));
     }
+    fitDropDown(list, ports);
     LRESULT index = 0; // the first entry the list shows, when none in particular is chosen
     if (chosen >= 0) {
         index = SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),

@@ -51,6 +51,10 @@ TEST(PortList, NamesDevicesAndPicksAMegaWithoutOpeningIt)
     const std::string cloneEntry = "COM57 - USB-SERIAL CH340 (possible Mega clone)";
     EXPECT_EQ(app.listItems(IDC_PORT_LIST), (Ports{"COM3", megaEntry, cloneEntry}));
     EXPECT_EQ(app.text(IDC_PORT_LIST), megaEntry);
+    RECT list = {};
+    GetWindowRect(app.control(IDC_PORT_LIST), &list);
+    EXPECT_GT(SendMessageA(app.control(IDC_PORT_LIST), CB_GETDROPPEDWIDTH, 0, 0),
+              list.right - list.left); // the clone's long name fits the drop-down
 
     // Unplugged, the first entry is selected; plugged in on another port, it is selected again.
     mega.reset();
