@@ -139,9 +139,9 @@ std::vector<PortEntry> listedPorts(const std::vector<SystemPort>& systemPorts,
                                    const std::vector<std::string>& probedPorts)
 {
     std::vector<PortEntry> ports;
-    for (const SystemPort& port : systemPorts) {
-        if (portNameFromText(port.portName) == port.portName &&
-            indexWhere(ports, hasPort, port.portName) < 0) {
+    for (SystemPort port : systemPorts) {
+        port.portName = portNameFromText(port.portName); // empty for a printer's "LPT1"
+        if (!port.portName.empty() && indexWhere(ports, hasPort, port.portName) < 0) {
             ports.push_back(entryFor(port));
         }
     }

@@ -45,7 +45,7 @@ TEST(PortList, EachPortOnceNamedByItsDeviceOrFriendlyName)
     std::vector<PortEntry> ports = listedPorts(
         {port("COM5", megaIds, "USB\\1", "Arduino Mega 2560 (COM5)"),
          port("COM57", "", "PCI\\2", "Communications Port (COM57)"),
-         port("COM8", "", "ROOT\\3", "Virtual link"), port("COM9", "", "ROOT\\4"),
+         port("com8", "", "ROOT\\3", "Virtual link"), port("COM9", "", "ROOT\\4"),
          port("LPT1", "", "ACPI\\5", "Printer Port (LPT1)"), port("COM5", "", "ROOT\\6", "Again")},
         {"COM3", "COM5"});
     std::vector<std::string> texts;
