@@ -88,9 +88,7 @@ void rememberSettings()
         checkedExists = isExistingFile(path);
     }
     now.firmwarePath = checkedExists ? checkedPath : L"";
-    char port[256] = "";
-    GetDlgItemTextA(app.mainWindow, IDC_PORT_LIST, port, sizeof port);
-    now.portName = portNameFromText(port);
+    now.portName = portNameFromText(windowText(GetDlgItem(app.mainWindow, IDC_PORT_LIST)));
     now.portDevice = shownPortDevice(app.mainWindow);
     // A minimised or maximised window keeps the place it had before.
     RECT window = {};

@@ -113,12 +113,16 @@ void keepLogViewWithinLimit(ViewPlace& place)
 
 } // namespace
 
+std::string windowText(HWND window)
+{
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
 std::string logViewText()
 {
-    HWND view = control(IDC_LOG_VIEW);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(view)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(view, &text[0], static_cast<int>(text.size()))));
-    return text;
+    return windowText(control(IDC_LOG_VIEW));
 }
 
 void setStatusLine(const char* text)
@@ -167,10 +171,7 @@ bool readShownPortName(const char* header)
     traceSection(header);
     // The list's own text is the selected entry, or what was typed over it: never a port read
     // for an earlier action.
-    HWND list = control(IDC_PORT_LIST);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(list)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(list, &text[0], static_cast<int>(text.size()))));
-    std::string port = portNameFromText(text);
+    std::string port = portNameFromText(windowText(control(IDC_PORT_LIST)));
     lstrcpynA(app.portName, port.c_str(), sizeof app.portName);
     return !port.empty();
 }

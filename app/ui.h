@@ -15,6 +15,8 @@ void paintNow();
 // program shows there (what the gateway sent, the commands it was sent, the programmer's
 // output) goes in in the order it came. The view follows only a user who is at its end.
 void appendToLogEnd(const char* text);
+// A control's whole text, however long.
+std::string windowText(HWND window);
 // Everything the log view holds.
 std::string logViewText();
 

@@ -108,19 +108,12 @@ void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
     listed = ports;
 }
 
-std::string shownText(HWND list)
-{
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(list)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(list, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
 // Rebuilds the list from the system's ports and the probed ones. What the user typed over the
 // list stays, unless a Mega arrived to be selected.
 void rebuildPortList(HWND window, const std::vector<SystemPort>& known)
 {
     HWND list = GetDlgItem(window, IDC_PORT_LIST);
-    std::string text = shownText(list);
+    std::string text = windowText(list);
     bool typed = std::none_of(listed.begin(), listed.end(),
                               [&text](const PortEntry& port) { return port.text == text; });
     std::vector<PortEntry> before = listed;
@@ -165,7 +158,7 @@ void refreshPorts(HWND window)
 
 std::string shownPortDevice(HWND window)
 {
-    std::string port = portNameFromText(shownText(GetDlgItem(window, IDC_PORT_LIST)));
+    std::string port = portNameFromText(windowText(GetDlgItem(window, IDC_PORT_LIST)));
     for (const PortEntry& entry : listed) {
         if (entry.portName == port) {
             return entry.deviceId;
