@@ -161,9 +161,9 @@ bool isOnScreen(HWND window)
 
 } // namespace
 
-// A restart shows the firmware file and the port of the last run, with the window on a screen
-// even when it was left off every one; a damaged settings file starts as a first run does.
-TEST(Shell, ARestartShowsTheLastFirmwareAndPortAndADamagedFileGivesDefaults)
+// A restart puts the window back on a screen when it was left off every one; a damaged settings
+// file starts as a first run does. (The robot's restarts check the firmware file and port.)
+TEST(Shell, ARestartPutsTheWindowOnScreenAndADamagedFileGivesDefaults)
 {
     SerialPeer peer;
     peer.mapPty("COM3");
@@ -171,20 +171,13 @@ TEST(Shell, ARestartShowsTheLastFirmwareAndPortAndADamagedFileGivesDefaults)
     LoaderApp first;
     ASSERT_TRUE(first.start());
     const std::string fresh = visibleState(first);
-    const std::string firmware = first.workFolder() + "\\kept.cpp.hex";
-    ASSERT_TRUE(writeTextFile(firmware, ":00000001FF\n"));
-    ASSERT_TRUE(first.chooseFile(firmware));
-    ASSERT_TRUE(first.selectListItem(IDC_PORT_LIST, "COM4"));
     SetWindowPos(first.mainWindow(), nullptr, -5000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     first.closeByCaptionButton();
     ASSERT_EQ(first.waitForExit(10000), 0u);
 
-    LoaderApp second; // the first one's folder, with the firmware, is still there
+    LoaderApp second;
     second.keepSettings = true;
     ASSERT_TRUE(second.start());
-    EXPECT_EQ(second.text(IDC_PATH_FIELD), firmware);
-    EXPECT_EQ(second.text(IDC_PORT_LIST), "COM4");
-    EXPECT_TRUE(second.isEnabled(IDC_UPLOAD_BUTTON));
     EXPECT_TRUE(isOnScreen(second.mainWindow()));
     second.closeByCaptionButton();
     ASSERT_EQ(second.waitForExit(10000), 0u);

@@ -872,6 +872,8 @@ void Robot::followDeviceChange(DWORD announced)
         portsStale = true;
         return;
     }
+    // A refresh opens no port: opening one resets the board behind it.
+    int opensBefore = peer.opens(kNamedMega);
     bool arrived = !plugged.empty() && plugged != listedMega;
     auto settled = [&]() {
         return megaShown() == !plugged.empty() &&
@@ -884,6 +886,8 @@ void Robot::followDeviceChange(DWORD announced)
     if (!settled()) {
         fail(arrived ? "a Mega plugged in was not listed and selected within a second: " + shown
                      : "the list did not follow an unplugged Mega within a second");
+    } else if (peer.opens(kNamedMega) != opensBefore) {
+        fail("the list's refresh opened " + std::string(kNamedMega));
     } else if (!arrived && shownPort != kNamedMega && portOf(shown) != shownPort) {
         fail("the list's refresh changed the port shown from " + shownPort + " to " + shown);
     }

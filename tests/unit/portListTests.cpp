@@ -71,15 +71,3 @@ TEST(PortList, StartUpPicksTheRememberedBoardThenTheOnlyMega)
         listedPorts({port("COM7", megaIds, "USB\\A"), port("COM8", megaIds, "USB\\C")}, {});
     EXPECT_EQ(startingSelection(twoMegas, "", ""), -1);
 }
-
-TEST(PortList, RefreshSelectsAnArrivedMegaElseKeepsTheSelection)
-{
-    std::vector<PortEntry> before = listedPorts({port("COM7", megaIds, "USB\\A")}, {"COM3"});
-    std::vector<PortEntry> after =
-        listedPorts({port("COM7", megaIds, "USB\\A"), port("COM12", megaIds, "USB\\C")}, {"COM3"});
-    EXPECT_EQ(refreshedSelection(after, before, "COM3"), 1);
-    EXPECT_EQ(refreshedSelection(after, after, "COM3"), 2);
-    EXPECT_EQ(refreshedSelection(before, after, "COM12"), -1); // unplugged: the first entry
-    std::vector<PortEntry> swapped = listedPorts({port("COM7", megaIds, "USB\\D")}, {"COM3"});
-    EXPECT_EQ(refreshedSelection(swapped, before, "COM3"), 0); // another board on the same port
-}

@@ -105,38 +105,4 @@ TEST(SettingsWindowPlace, AWindowOffEveryScreenMovesOntoOne)
     expectPlace(2500, -350, 600, 400, 2500, -200); // title bar above the second screen
 }
 
-TEST(SettingsFile, SavedSettingsAreLoadedBackAndAMissingFileGivesDefaults)
-{
-    std::wstring path = settingsFilePath();
-    ASSERT_FALSE(path.empty());
-    // The settings of whoever runs the tests are put aside and back.
-    std::wstring folder = path.substr(0, path.rfind(L'\\'));
-    bool hadFolder = GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
-    std::wstring aside = path + L".aside";
-    bool hadFile = MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING);
-
-    EXPECT_EQ(loadSettings(), Settings());
-    EXPECT_TRUE(saveSettings(Settings()));
-    EXPECT_TRUE(saveSettings(kFull)); // replaces the first file
-    EXPECT_EQ(loadSettings(), kFull);
-
-    // A file too large to be settings is not read.
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    std::string padding(kLargestSettingsFile, '\n');
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, padding.data(), static_cast<DWORD>(padding.size()), &written,
-                          nullptr));
-    CloseHandle(file);
-    EXPECT_EQ(loadSettings(), Settings());
-
-    EXPECT_TRUE(DeleteFileW(path.c_str()));
-    if (hadFile) {
-        MoveFileExW(aside.c_str(), path.c_str(), 0);
-    }
-    if (!hadFolder) {
-        EXPECT_TRUE(RemoveDirectoryW(folder.c_str())) << "nothing else may be left in it";
-    }
-}
-
 } // namespace
