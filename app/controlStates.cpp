@@ -58,13 +58,6 @@ ProgramState programState()
     return state;
 }
 
-void noteCommandDone()
-{
-    if (app.flashing == 0 && app.loggingOn == 0) {
-        app.startingClickOf = 0;
-    }
-}
-
 void noteStartingClick(int command, const ProgramState& state)
 {
     bool starts = (command == IDC_UPLOAD_BUTTON && !state.flashing) ||

@@ -38,7 +38,7 @@ bool mayRun(int command, const ProgramState& state);
 ProgramState programState();
 
 // Notes the time of the click being handled, when it starts a flash or log mode (or tries to).
+// Only that time decides: the second click of a double-click is ignored however late it is
+// handled, also after a refused start's box was closed or a flash has ended, as its own message
+// time still falls within the double-click time of the first.
 void noteStartingClick(int command, const ProgramState& state);
-// After a command's handler: once no flash or log mode runs, a later click starts afresh (a
-// flash that ended at once or a refused start leaves nothing for a second click to undo).
-void noteCommandDone();

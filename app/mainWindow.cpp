@@ -64,7 +64,6 @@ void dispatchCommand(HWND window, int id)
         // Enter (IDOK) and Esc (IDCANCEL) from the dialog keys land here and do nothing.
         break;
     }
-    noteCommandDone();
     rememberSettings();
 }
 

@@ -34,6 +34,7 @@ struct Flash {
 Flash flashThroughTheProgram(LoaderApp& app)
 {
     Flash flash;
+    app.waitOutDoubleClick(IDC_UPLOAD_BUTTON); // a pause before the click is no part of the flash
     double begun = now();
     double firstSeen = -1;
     double lastSeen = -1;

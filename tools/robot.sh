@@ -4,6 +4,7 @@
 #   tools/robot.sh --actions N --seed S
 # It reports actions played, states visited and invariant violations, and for a failed check
 # the line that replays it. It runs on a harness of its own, so the tests can run beside it.
+# VEXLOR_TEST_LOAD=1 plays it beside busy loops on every core.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -17,4 +18,5 @@ chmod +x "$harness/wine-run"
 [ "$preset" = mingw64 ] && export VEXLOR_WINE64=1
 tests/harness/harness.sh start "$harness" "$build/tests/waitForDesktop.exe"
 trap 'tests/harness/harness.sh stop "$harness"' EXIT
+start_load
 "$harness/wine-run" "$build/tests/robot.exe" "$@"

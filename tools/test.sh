@@ -6,6 +6,7 @@
 # (build/mingw64) under Wine's 64-bit loader, and the 32-bit program is still built with
 # warnings as errors and checked as a file. Either way the 32-bit program is then started once
 # for real (tests/harness/smoke32.sh), or a line says why it could not be.
+# VEXLOR_TEST_LOAD=1 runs the tests beside busy loops on every core (tools/lib/machine.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -34,6 +35,7 @@ VEXLOR_WINE64=$([ "$build" = mingw64 ] && echo 1 || echo 0) \
 if [ "${VEXLOR_EMULATE_32BIT:-0}" = 1 ]; then
     tools/emulate-32bit.sh
 fi
+start_load
 status=0
 (cd "build/$build" && ctest --output-on-failure -j2) || status=$?
 # What the shipped program's check found, also when it was skipped or passed.

@@ -19,8 +19,9 @@ namespace {
 
 constexpr DWORD kPollMs = 50;
 // A sent message that takes longer than this means the program is stuck; the driver
-// gives up on it rather than hang the test.
-constexpr UINT kSendTimeoutMs = 5000;
+// gives up on it rather than hang the test. (Not SMTO_ABORTIFHUNG: a program that has not
+// looked at its queue for five seconds, a log mode start on a busy machine, is not stuck.)
+constexpr UINT kSendTimeoutMs = kCatchUpMs;
 
 const char kMainClass[] = "AidDev";
 const char kMainCaption[] = "Vexlor Loader V1.05";
@@ -30,8 +31,8 @@ const char kFileDialogCaption[] = "VEXLOR";
 // typing; in Wine 8 a ComboBoxEx32 around a combo box around the edit), edt1 in old templates.
 constexpr int kFileNameCombo = 0x47C;
 constexpr int kFileNameEdit = 0x480;
-constexpr DWORD kDialogTimeoutMs = 10000;
-constexpr DWORD kFolderRemovalTimeoutMs = 3000;
+constexpr DWORD kDialogTimeoutMs = kCatchUpMs;
+constexpr DWORD kFolderRemovalTimeoutMs = kCatchUpMs;
 // Where Wine's open-file dialog remembers, per program, the folder a file was last chosen in.
 const char kLastVisitedFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU";
@@ -43,7 +44,7 @@ constexpr int kMarkerId = IDC_BAUD_19200;
 bool send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr)
 {
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_BLOCK,
                                kSendTimeoutMs, result != nullptr ? result : &ignored) != 0;
 }
 
@@ -396,18 +397,18 @@ std::vector<std::string> LoaderApp::listItems(int id) const
     // even to the ANSI call.
     std::vector<std::string> items;
     DWORD_PTR count = 0;
-    if (!SendMessageTimeoutW(control(id), CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count) ||
+    if (!SendMessageTimeoutW(control(id), CB_GETCOUNT, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &count) ||
         static_cast<LONG_PTR>(count) == CB_ERR) {
         return items;
     }
     for (DWORD_PTR i = 0; i < count; ++i) {
         wchar_t item[256] = L"";
         DWORD_PTR length = 0;
-        if (!SendMessageTimeoutW(control(id), CB_GETLBTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000,
+        if (!SendMessageTimeoutW(control(id), CB_GETLBTEXTLEN, i, 0, SMTO_BLOCK, kSendTimeoutMs,
                                  &length) ||
             length >= 256 ||
             !SendMessageTimeoutW(control(id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item),
-                                 SMTO_ABORTIFHUNG, 5000, &length)) {
+                                 SMTO_BLOCK, kSendTimeoutMs, &length)) {
             break;
         }
         char narrow[512] = "";
@@ -450,13 +451,32 @@ bool LoaderApp::isVisible(int id) const
 
 void LoaderApp::click(int id)
 {
+    waitOutDoubleClick(id);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(control(id)));
+    if (id == IDC_UPLOAD_BUTTON || id == IDC_LOGGING_BUTTON) {
+        toggleClicked[id] = GetTickCount();
+    }
+}
+
+void LoaderApp::waitOutDoubleClick(int id)
+{
+    auto last = toggleClicked.find(id);
+    if (last == toggleClicked.end()) {
+        return;
+    }
+    // A posted click's message time is when it was posted, no earlier than the tick taken after
+    // the last click; a margin keeps the two clocks' readings apart.
+    const DWORD pause = GetDoubleClickTime() + 100;
+    for (DWORD since = GetTickCount() - last->second; since < pause; since = GetTickCount() - last->second) {
+        Sleep(pause - since);
+    }
 }
 
 ::testing::AssertionResult LoaderApp::doubleClick(int id)
 {
     // The virtual desktop sits at the display's origin: screen coordinates are the display's.
+    waitOutDoubleClick(id);
     RECT area = {};
     GetWindowRect(control(id), &area);
     std::string done = folder + "\\double-clicked";
@@ -477,8 +497,9 @@ void LoaderApp::click(int id)
             CloseHandle(handle);
         }
     }
-    for (DWORD begun = GetTickCount(); GetTickCount() - begun < 5000; Sleep(20)) {
+    for (DWORD begun = GetTickCount(); GetTickCount() - begun < kCatchUpMs; Sleep(20)) {
         if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            toggleClicked[id] = GetTickCount();
             return ::testing::AssertionSuccess();
         }
     }
@@ -768,8 +789,8 @@ bool LoaderApp::isRunning() const
 ::testing::AssertionResult LoaderApp::endSession(bool& allowed)
 {
     DWORD_PTR answer = FALSE;
-    if (!SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) ||
-        !SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 10000, nullptr)) {
+    if (!SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &answer) ||
+        !SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, kSendTimeoutMs, nullptr)) {
         return ::testing::AssertionFailure() << "the program did not answer the session's end";
     }
     allowed = answer != FALSE;

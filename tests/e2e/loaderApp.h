@@ -9,10 +9,16 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+// How long a test waits for the program to catch up with what it did (a line to reach the view,
+// a status to change, a box to open): generous, as CI's machine may be busy with the emulated
+// 32-bit check beside the suite. A wait returns as soon as what it waits for is there.
+constexpr DWORD kCatchUpMs = 20000;
 
 // A top-level dialog box the program opened (a message box, for instance).
 struct MessageBoxInfo {
@@ -42,7 +48,7 @@ public:
     // Starts the program (the build's own, unless another is named) with arguments and waits
     // until its main window is shown and has a status.
     ::testing::AssertionResult start(const std::string& program = std::string(),
-                                     DWORD timeoutMs = 20000,
+                                     DWORD timeoutMs = 60000,
                                      const std::string& arguments = std::string());
 
     HWND mainWindow() const { return main; }
@@ -60,23 +66,27 @@ public:
     bool isVisible(int id) const;
 
     // Posts a button click the way the button itself reports one; call settle() to wait for it.
+    // A toggle (upload, logging) is clicked at a person's pace: never within the double-click
+    // time of the last click on it, which the program takes for that click's second.
     void click(int id);
     // Double-clicks the control with the mouse: two real clicks on the X display (xdotool), at
     // the pace of a quick double-click. Returns once both clicks were made.
     ::testing::AssertionResult doubleClick(int id);
+    // Returns once the double-click time has passed since the last click on the toggle id.
+    void waitOutDoubleClick(int id);
     // Posts a key press (down and up) to a control, then settles.
     ::testing::AssertionResult pressKey(int id, UINT virtualKey);
     // Returns once the program has handled every message posted to it before the call.
     // While the program shows a modal dialog or box, that box's own loop handles the
     // marker: settle() then returns while the handler that opened the box still waits.
-    ::testing::AssertionResult settle(DWORD timeoutMs = 5000);
+    ::testing::AssertionResult settle(DWORD timeoutMs = kCatchUpMs);
 
     // A dialog box of the program; with ownedByMain, only one owned by the main window.
     MessageBoxInfo findMessageBox(bool ownedByMain = false) const;
     MessageBoxInfo waitForMessageBox(DWORD timeoutMs, bool ownedByMain = false) const;
     void dismiss(HWND box);
     // Waits until the window is destroyed (a dismissed box, for one).
-    ::testing::AssertionResult waitUntilGone(HWND window, DWORD timeoutMs = 5000) const;
+    ::testing::AssertionResult waitUntilGone(HWND window, DWORD timeoutMs = kCatchUpMs) const;
 
     // "Select &File" and its open-file dialog: types path into the dialog's file-name box
     // and presses Open, or presses Cancel; returns once the program has taken the outcome.
@@ -119,6 +129,8 @@ private:
     std::string folder;
     PROCESS_INFORMATION process = {};
     HWND main = nullptr;
+    // When the toggles were last clicked (tick counts, taken after the click was made).
+    std::map<int, DWORD> toggleClicked;
 };
 
 // Runs the program once with a command line, as a script would: in folder, with folder first

@@ -62,7 +62,7 @@ protected:
     void toggleLogging()
     {
         app.click(IDC_LOGGING_BUTTON);
-        ASSERT_TRUE(app.settle(15000));
+        ASSERT_TRUE(app.settle());
     }
 
     void startLogging()
@@ -74,12 +74,12 @@ protected:
     // Expects the error box with text, dismisses it and waits for the program to go on.
     void expectErrorBox(const std::string& text)
     {
-        MessageBoxInfo box = app.waitForMessageBox(15000, true);
+        MessageBoxInfo box = app.waitForMessageBox(kCatchUpMs, true);
         ASSERT_NE(box.window, nullptr) << "no message box";
         EXPECT_EQ(box.caption, "Error");
         EXPECT_EQ(box.text, text);
         app.dismiss(box.window);
-        ASSERT_TRUE(app.settle(15000));
+        ASSERT_TRUE(app.settle());
     }
 
     void expectStoppedState(bool uploadEnabled)
@@ -96,12 +96,12 @@ protected:
     // The port is released when every open of it has been closed again.
     bool portReleased()
     {
-        return waitFor([&] { return peer.opens(kPort) == peer.closes(kPort); }, 2000);
+        return waitFor([&] { return peer.opens(kPort) == peer.closes(kPort); }, kCatchUpMs);
     }
 
     std::string logView() const { return app.text(IDC_LOG_VIEW); }
 
-    bool logEndsWith(const std::string& tail, DWORD timeoutMs = 4000)
+    bool logEndsWith(const std::string& tail, DWORD timeoutMs = kCatchUpMs)
     {
         return waitFor([&] { return endsWith(logView(), tail); }, timeoutMs);
     }
@@ -118,7 +118,7 @@ protected:
     void losePort()
     {
         peer.vanish(kPort);
-        ASSERT_TRUE(waitFor([&] { return app.text(IDC_STATUS_LINE) == kLostStatus; }, 2000))
+        ASSERT_TRUE(waitFor([&] { return app.text(IDC_STATUS_LINE) == kLostStatus; }, kCatchUpMs))
             << "status: " << app.text(IDC_STATUS_LINE);
     }
 
@@ -211,13 +211,13 @@ TEST_F(LogModeTest, TypedCommandsAreCheckedSentWithALineFeedAndAnswered)
 
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "10;ping;"));
     app.click(IDC_SEND_COMMAND_BUTTON);
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     EXPECT_EQ(peer.received(kPort), "10;ping;\n");
     EXPECT_TRUE(endsWith(logView(), "10;ping;\n20;05;PONG;\r\n")) << logView();
 
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "abcde"));
     app.click(IDC_SEND_COMMAND_BUTTON);
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     EXPECT_EQ(peer.received(kPort), "abcde\n");
 
     std::string longCommand;
@@ -226,7 +226,7 @@ TEST_F(LogModeTest, TypedCommandsAreCheckedSentWithALineFeedAndAnswered)
     }
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, longCommand));
     app.click(IDC_SEND_COMMAND_BUTTON);
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     EXPECT_EQ(peer.received(kPort), longCommand.substr(0, 98) + "\n");
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << "commands leave the status alone";
 }
@@ -239,20 +239,20 @@ TEST_F(LogModeTest, DebugSwitchAlternatesAndSurvivesAStop)
     peer.received(kPort);
 
     app.click(IDC_GATEWAY_DEBUG_BUTTON);
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     EXPECT_EQ(peer.received(kPort), "10;rfdebug=on;\n");
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
     EXPECT_FALSE(app.isVisible(IDC_GATEWAY_DEBUG_OFF_LABEL));
     EXPECT_TRUE(endsWith(logView(), "10;rfdebug=on;\n20;01;RFDEBUG=ON;\r\n")) << logView();
 
     app.click(IDC_GATEWAY_DEBUG_BUTTON);
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     EXPECT_EQ(peer.received(kPort), "10;rfdebug=off;\n");
     EXPECT_FALSE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_OFF_LABEL));
 
     app.click(IDC_GATEWAY_DEBUG_BUTTON); // on again, then stop and start
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     peer.received(kPort);
     toggleLogging();
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL)) << "a stop keeps the debug state";
@@ -325,10 +325,10 @@ TEST_F(LogModeTest, LostPortIsNoticedWaitedForAndTakenBackTwentyTimes)
         EXPECT_FALSE(app.isEnabled(IDC_UPLOAD_BUTTON));
         EXPECT_FALSE(app.isEnabled(IDC_SEND_COMMAND_BUTTON));
         EXPECT_TRUE(app.isVisible(IDC_LOGGING_ON_LABEL));
-        ASSERT_TRUE(app.settle(1000)) << "the window must stay usable while it waits";
+        ASSERT_TRUE(app.settle()) << "the window must stay usable while it waits";
 
         peer.mapPty(kPort);
-        ASSERT_TRUE(waitFor([&] { return app.text(IDC_STATUS_LINE) == "Logging..."; }, 3000))
+        ASSERT_TRUE(waitFor([&] { return app.text(IDC_STATUS_LINE) == "Logging..."; }, kCatchUpMs))
             << "round " << round;
         EXPECT_TRUE(logEndsWith(" --\r\n", 100)) << "the back line ends the view";
         EXPECT_NE(logView().rfind("-- COM3 back "), std::string::npos);
@@ -377,11 +377,14 @@ TEST_F(LogModeTest, LogFileHoldsEveryLineOnceInOrderAcrossAPortLoss)
     peer.mapPty(kPort);
     peer.answer(kPort, "10;ping;", "20;05;PONG;\r\n");
     Sleep(seconds * 500 + 500);
-    ASSERT_TRUE(waitFor([&] { return peer.streamed(kPort) * 48 >= seconds * 5760 - 48; }, 5000));
-    Sleep(2500); // the last poll
+    ASSERT_TRUE(waitFor([&] { return peer.streamed(kPort) * 48 >= seconds * 5760 - 48; }, kCatchUpMs));
+    char last[32];
+    snprintf(last, sizeof last, "line %08d ", peer.streamed(kPort));
+    ASSERT_TRUE(waitFor([&] { return logView().find(last) != std::string::npos; }, kCatchUpMs))
+        << "the last line streamed never reached the view";
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "10;ping;"));
     app.click(IDC_SEND_COMMAND_BUTTON);
-    ASSERT_TRUE(app.settle(5000));
+    ASSERT_TRUE(app.settle());
     app.systemCommand(IDM_LOG_TO_FILE); // unticked: the file is closed
     ASSERT_TRUE(app.settle());
 
@@ -430,7 +433,9 @@ TEST_F(LogModeTest, SessionEndLogsWhatCameLastAndClosesTheLogFile)
     logToFile(path);
     startLogging();
     peer.send(kPort, "20;09;last words\r\n");
-    Sleep(200); // in the port's queue; the next poll may be up to a second away
+    // Waits until it is in the port's queue (the next poll may be up to a second away).
+    ASSERT_TRUE(waitFor([&] { return peer.queued(kPort) > 0 || logView().find("last words") != std::string::npos; },
+                        kCatchUpMs));
     bool allowed = false;
     ASSERT_TRUE(app.endSession(allowed));
     EXPECT_TRUE(allowed);
@@ -459,7 +464,7 @@ TEST_F(LogModeTest, LogFileThatCannotBeWrittenStopsFileLoggingOnly)
             peer.removeFile(unixPathOf(removed));
         }
         peer.send(kPort, "20;06;one line;\r\n");
-        MessageBoxInfo box = app.waitForMessageBox(4000, true);
+        MessageBoxInfo box = app.waitForMessageBox(kCatchUpMs, true);
         ASSERT_NE(box.window, nullptr) << place.path;
         EXPECT_EQ(box.text, "Could not write to the log file\n" + place.path + "\n(" + place.reason +
                                 ").\n\nLogging to the file has stopped; log mode goes on.");

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr DWORD kBoxTimeoutMs = 10000;
+constexpr DWORD kBoxTimeoutMs = kCatchUpMs;
 
 const char kTestingPort[] = "Testing serial port..";
 
@@ -86,7 +86,7 @@ std::string expectedParams(const std::string& path)
 std::vector<unsigned char> paintedPixels(const LoaderApp& app, int id)
 {
     std::vector<unsigned char> last = app.screenPixels(id);
-    for (DWORD started = GetTickCount(); GetTickCount() - started < 3000;) {
+    for (DWORD started = GetTickCount(); GetTickCount() - started < kCatchUpMs;) {
         Sleep(50);
         std::vector<unsigned char> now = app.screenPixels(id);
         if (now == last) {
@@ -123,7 +123,7 @@ protected:
     // far: at rest the program holds no port, so every open has its close.
     int settledOpens()
     {
-        for (DWORD started = GetTickCount(); GetTickCount() - started < 2000; Sleep(20)) {
+        for (DWORD started = GetTickCount(); GetTickCount() - started < kCatchUpMs; Sleep(20)) {
             int opens = peer.opens("COM3");
             if (opens > 0 && peer.closes("COM3") == opens) {
                 return opens;
@@ -141,7 +141,7 @@ protected:
         ASSERT_TRUE(app.start());
         ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
         app.click(IDC_UPLOAD_BUTTON);
-        ASSERT_TRUE(standIn.waitForRuns(1, 5000));
+        ASSERT_TRUE(standIn.waitForRuns(1, kCatchUpMs));
     }
 
     // Declared first, so the program has ended before its ports are taken away.
@@ -289,7 +289,7 @@ TEST_F(UploadTest, PathsThatCannotBePassedOnAreRefusedBeforeThePortIsTested)
 TEST_F(UploadTest, PortIsTestedAndReleasedBeforeTheProgrammerStarts)
 {
     ASSERT_TRUE(standIn.install());
-    standIn.setRunTime(1500);
+    standIn.setRunTime(5000); // still running when the test looks, on a busy machine too
     ASSERT_TRUE(app.start());
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
     const int opens = settledOpens();
@@ -299,7 +299,7 @@ TEST_F(UploadTest, PortIsTestedAndReleasedBeforeTheProgrammerStarts)
     // While the programmer runs, the port test has opened the port once and closed it
     // again: the programmer needs it to itself. The peer learns of both a moment later.
     for (DWORD started = GetTickCount();
-         peer.closes("COM3") <= opens && GetTickCount() - started < 500; Sleep(20)) {
+         peer.closes("COM3") <= opens && GetTickCount() - started < kCatchUpMs; Sleep(20)) {
     }
     EXPECT_EQ(peer.opens("COM3"), opens + 1);
     EXPECT_EQ(peer.closes("COM3"), opens + 1);
@@ -315,7 +315,7 @@ TEST_F(UploadTest, PortIsTestedAndReleasedBeforeTheProgrammerStarts)
 TEST_F(UploadTest, StatusLineShowsProgrammingWhileTheProgrammerRuns)
 {
     ASSERT_TRUE(standIn.install());
-    standIn.setRunTime(1500);
+    standIn.setRunTime(5000); // still running when the test looks, on a busy machine too
     ASSERT_TRUE(app.start());
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder("gateway.cpp.hex")));
     ASSERT_TRUE(app.settle());
@@ -335,7 +335,7 @@ TEST_F(UploadTest, StatusLineShowsProgrammingWhileTheProgrammerRuns)
     ASSERT_TRUE(app.setText(IDC_STATUS_LINE, "Arduino board programming in progress.."));
     std::vector<unsigned char> showingProgramming = paintedPixels(app, IDC_STATUS_LINE);
     for (DWORD started = GetTickCount();
-         showingProgramming == showingOk && GetTickCount() - started < 3000;) {
+         showingProgramming == showingOk && GetTickCount() - started < kCatchUpMs;) {
         showingProgramming = paintedPixels(app, IDC_STATUS_LINE);
     }
     ASSERT_FALSE(showingProgramming == showingOk) << "the new text was never painted";

@@ -91,7 +91,7 @@ TEST(Smoke, ProgramFlashesTheVirtualBoardWithTheAvrdudeBesideIt)
     EXPECT_NE(output.find("bytes of flash verified"), std::string::npos) << output;
     EXPECT_NE(output.find("Programming successful"), std::string::npos) << output;
     EXPECT_GE(board.countEvents("page write", before), 1);
-    EXPECT_GE(board.waitForEvent("application start", before, 10000), 0)
+    EXPECT_GE(board.waitForEvent("application start", before, 60000), 0)
         << "the board did not start the firmware";
 }
 #endif

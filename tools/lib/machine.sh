@@ -82,3 +82,18 @@ set_wine_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
         </dev/null >/dev/null 2>&1
 }
+
+# With VEXLOR_TEST_LOAD=1, keeps every core busy (one plain busy loop a core, at normal priority)
+# until the calling script ends: a test's verdict must not depend on an idle machine.
+start_load() {
+    [ "${VEXLOR_TEST_LOAD:-0}" = 1 ] || return 0
+    local cores pids=() _
+    cores=$(nproc)
+    for _ in $(seq 1 "$cores"); do
+        (while :; do :; done) &
+        pids+=($!)
+    done
+    # shellcheck disable=SC2064 # the loops' ids are known now
+    trap "kill ${pids[*]} 2>/dev/null || true; $(trap -p EXIT | sed "s/^trap -- '\(.*\)' EXIT$/\1/")" EXIT
+    echo "Artificial load: $cores busy loops beside the tests (VEXLOR_TEST_LOAD=1)"
+}
