@@ -101,6 +101,12 @@ protected:
 
     std::string logView() const { return app.text(IDC_LOG_VIEW); }
 
+    // What the gateway got, once as many bytes as expected have come (or the wait gave up).
+    std::string sentToGateway(const std::string& expected)
+    {
+        return peer.waitForReceived(kPort, expected.size(), kCatchUpMs);
+    }
+
     bool logEndsWith(const std::string& tail, DWORD timeoutMs = kCatchUpMs)
     {
         return waitFor([&] { return endsWith(logView(), tail); }, timeoutMs);
@@ -212,13 +218,13 @@ TEST_F(LogModeTest, TypedCommandsAreCheckedSentWithALineFeedAndAnswered)
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "10;ping;"));
     app.click(IDC_SEND_COMMAND_BUTTON);
     ASSERT_TRUE(app.settle());
-    EXPECT_EQ(peer.received(kPort), "10;ping;\n");
-    EXPECT_TRUE(endsWith(logView(), "10;ping;\n20;05;PONG;\r\n")) << logView();
+    EXPECT_EQ(sentToGateway("10;ping;\n"), "10;ping;\n");
+    EXPECT_TRUE(logEndsWith("10;ping;\n20;05;PONG;\r\n")) << logView();
 
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, "abcde"));
     app.click(IDC_SEND_COMMAND_BUTTON);
     ASSERT_TRUE(app.settle());
-    EXPECT_EQ(peer.received(kPort), "abcde\n");
+    EXPECT_EQ(sentToGateway("abcde\n"), "abcde\n");
 
     std::string longCommand;
     for (int i = 0; i < 120; ++i) {
@@ -227,7 +233,7 @@ TEST_F(LogModeTest, TypedCommandsAreCheckedSentWithALineFeedAndAnswered)
     ASSERT_TRUE(app.setText(IDC_COMMAND_FIELD, longCommand));
     app.click(IDC_SEND_COMMAND_BUTTON);
     ASSERT_TRUE(app.settle());
-    EXPECT_EQ(peer.received(kPort), longCommand.substr(0, 98) + "\n");
+    EXPECT_EQ(sentToGateway(longCommand.substr(0, 98) + "\n"), longCommand.substr(0, 98) + "\n");
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "Logging...") << "commands leave the status alone";
 }
 
@@ -240,24 +246,24 @@ TEST_F(LogModeTest, DebugSwitchAlternatesAndSurvivesAStop)
 
     app.click(IDC_GATEWAY_DEBUG_BUTTON);
     ASSERT_TRUE(app.settle());
-    EXPECT_EQ(peer.received(kPort), "10;rfdebug=on;\n");
+    EXPECT_EQ(sentToGateway("10;rfdebug=on;\n"), "10;rfdebug=on;\n");
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
     EXPECT_FALSE(app.isVisible(IDC_GATEWAY_DEBUG_OFF_LABEL));
-    EXPECT_TRUE(endsWith(logView(), "10;rfdebug=on;\n20;01;RFDEBUG=ON;\r\n")) << logView();
+    EXPECT_TRUE(logEndsWith("10;rfdebug=on;\n20;01;RFDEBUG=ON;\r\n")) << logView();
 
     app.click(IDC_GATEWAY_DEBUG_BUTTON);
     ASSERT_TRUE(app.settle());
-    EXPECT_EQ(peer.received(kPort), "10;rfdebug=off;\n");
+    EXPECT_EQ(sentToGateway("10;rfdebug=off;\n"), "10;rfdebug=off;\n");
     EXPECT_FALSE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_OFF_LABEL));
 
     app.click(IDC_GATEWAY_DEBUG_BUTTON); // on again, then stop and start
     ASSERT_TRUE(app.settle());
-    peer.received(kPort);
+    EXPECT_EQ(sentToGateway("10;rfdebug=on;\n"), "10;rfdebug=on;\n");
     toggleLogging();
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL)) << "a stop keeps the debug state";
     startLogging();
-    EXPECT_EQ(peer.received(kPort), "10;version;\n") << "a start sends no debug command";
+    EXPECT_EQ(sentToGateway("10;version;\n"), "10;version;\n") << "a start sends no debug command";
     EXPECT_TRUE(app.isVisible(IDC_GATEWAY_DEBUG_ON_LABEL));
 }
 
