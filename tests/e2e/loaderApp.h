@@ -15,10 +15,7 @@
 
 #include <gtest/gtest.h>
 
-// How long a test waits for the program to catch up with what it did (a line to reach the view,
-// a status to change, a box to open): generous, as CI's machine may be busy with the emulated
-// 32-bit check beside the suite. A wait returns as soon as what it waits for is there.
-constexpr DWORD kCatchUpMs = 20000;
+#include "waitFor.h"
 
 // A top-level dialog box the program opened (a message box, for instance).
 struct MessageBoxInfo {

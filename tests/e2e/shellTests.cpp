@@ -120,7 +120,7 @@ TEST(Shell, CaptionCloseButtonEndsProgramWithExitCodeZero)
 
     app.closeByCaptionButton();
 
-    EXPECT_EQ(app.waitForExit(10000), 0u);
+    EXPECT_EQ(app.waitForExit(kCatchUpMs), 0u);
     EXPECT_FALSE(IsWindow(app.mainWindow()));
 }
 
@@ -142,10 +142,10 @@ TEST(Shell, AWrongOptionWithoutAConsoleIsSaidInABox)
 {
     LoaderApp app;
     EXPECT_FALSE(app.start(std::string(), 3000, "--verbose")) << "no window opens";
-    MessageBoxInfo box = app.waitForMessageBox(10000);
+    MessageBoxInfo box = app.waitForMessageBox(kCatchUpMs);
     EXPECT_NE(box.text.find("unknown option --verbose"), std::string::npos) << box.text;
     app.dismiss(box.window);
-    EXPECT_EQ(app.waitForExit(10000), 2u);
+    EXPECT_EQ(app.waitForExit(kCatchUpMs), 2u);
 }
 
 } // namespace
@@ -173,14 +173,14 @@ TEST(Shell, ARestartPutsTheWindowOnScreenAndADamagedFileGivesDefaults)
     const std::string fresh = visibleState(first);
     SetWindowPos(first.mainWindow(), nullptr, -5000, -4000, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     first.closeByCaptionButton();
-    ASSERT_EQ(first.waitForExit(10000), 0u);
+    ASSERT_EQ(first.waitForExit(kCatchUpMs), 0u);
 
     LoaderApp second;
     second.keepSettings = true;
     ASSERT_TRUE(second.start());
     EXPECT_TRUE(isOnScreen(second.mainWindow()));
     second.closeByCaptionButton();
-    ASSERT_EQ(second.waitForExit(10000), 0u);
+    ASSERT_EQ(second.waitForExit(kCatchUpMs), 0u);
 
     std::string damage = "[Vexlor Loader]\r\nport=COM4x\r\nfirmware=";
     for (int i = 0; i < 3000; ++i) {

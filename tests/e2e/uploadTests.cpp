@@ -389,11 +389,11 @@ TEST_F(UploadTest, ClosingDuringAFlashAsksThenStopsTheProgrammerAndEnds)
     EXPECT_EQ(app.text(IDC_UPLOAD_BUTTON), "Stop programming");
 
     app.closeByCaptionButton();
-    MessageBoxInfo question = app.waitForMessageBox(5000, true);
+    MessageBoxInfo question = app.waitForMessageBox(kCatchUpMs, true);
     EXPECT_EQ(question.text, "Firmware is being written to the board.\n"
                              "Stop programming and close Vexlor Loader?");
     PostMessageA(question.window, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-    EXPECT_EQ(app.waitForExit(5000), 0u);
+    EXPECT_EQ(app.waitForExit(kCatchUpMs), 0u);
     EXPECT_TRUE(standIn.remove()) << "the stand-in has ended, so its file can be deleted";
 }
 

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "programming/programmer.h"
 #include "resource.h"
 #include "testWindow.h"
+#include "waitFor.h"
 
 namespace {
 
@@ -293,7 +295,7 @@ TEST_F(RunProgrammerTest, ProgrammerThatNeverEndsIsStoppedAtTheTimeLimit)
     EXPECT_EQ(result, PROGRAMMER_TIMED_OUT) << "a stopped programmer wrote nothing for sure";
     EXPECT_EQ(watcher.progressTexts.back(), "Programming timed out Error");
     EXPECT_GE(took, 1000u);
-    EXPECT_LT(took, 8000u);
+    EXPECT_LT(took, 1000u + kCatchUpMs) << "stopped at the limit, not left to run";
     EXPECT_EQ(lines, kSection + "External program did not end in time and was stopped\n"
                                 "Execute external program done\n");
     // The stand-in is gone: its file can be deleted, which a running program would prevent.
@@ -323,8 +325,17 @@ TEST_F(RunProgrammerTest, OutputArrivesAsItComesWithOneLinePerPhase)
                   "Writing | ################################################## | 100% 0.50s", "",
                   "Reading | ################################################## | 100% 0.50s", "",
                   "avrdude done.  Thank you."}));
-    // 100 #s, 10 ms apart, reach the status line while they come, not all at the end.
-    ASSERT_GE(watcher.progressTexts.size(), 10u);
+    // 100 #s, 10 ms apart, reach the status line while they come, not all at the end (how
+    // often depends on how busy the machine is; that some come part-way does not).
+    for (const std::string phase : {"Writing ", "Reading "}) {
+        EXPECT_TRUE(std::any_of(watcher.progressTexts.begin(), watcher.progressTexts.end(),
+                                [&](const std::string& text) {
+                                    return text.rfind(phase, 0) == 0 &&
+                                           text.rfind(phase + "100%", 0) != 0;
+                                }))
+            << phase << "showed no progress before its end";
+    }
+    ASSERT_GE(watcher.progressTexts.size(), 2u);
     EXPECT_EQ(watcher.progressTexts.end()[-2].substr(0, 12), "Reading 100%");
     EXPECT_EQ(watcher.progressTexts.back(), "OK");
 }
@@ -358,7 +369,8 @@ TEST_F(RunProgrammerTest, StopEndsTheProgrammerAndWhatItStartedAtOnce)
     DWORD start = GetTickCount();
     runTraced(result);
     EXPECT_EQ(result, PROGRAMMER_STOPPED);
-    EXPECT_LT(GetTickCount() - start, 1500u + 2000u);
+    // At once, not at the time limit (minutes away); how soon depends on how busy the machine is.
+    EXPECT_LT(GetTickCount() - start, 1500u + kCatchUpMs);
     EXPECT_EQ(watcher.progressTexts.back(), "Programming stopped");
     std::string pid = readFile("avrdude-pid.txt");
     std::string children = readFile("avrdude-children.txt");

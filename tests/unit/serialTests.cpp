@@ -11,6 +11,7 @@
 #include "serial/serial.h"
 #include "serialPeer.h"
 #include "testWindow.h"
+#include "waitFor.h"
 
 namespace {
 
@@ -45,19 +46,16 @@ protected:
         return output.finish();
     }
 
-    // Reads until count bytes came or two seconds passed; reads never wait by themselves.
+    // Reads until count bytes came or the wait gave up; reads never wait by themselves.
     std::string readAll(Serial& connection, size_t count)
     {
         std::string bytes;
         char buffer[4096];
-        DWORD start = GetTickCount();
-        while (bytes.size() < count && GetTickCount() - start < 2000) {
+        waitFor([&] {
             int got = connection.read(buffer, sizeof buffer, false);
             bytes.append(buffer, static_cast<size_t>(got));
-            if (got == 0) {
-                Sleep(10);
-            }
-        }
+            return bytes.size() >= count;
+        });
         return bytes;
     }
 
@@ -122,13 +120,14 @@ TEST_F(SerialTest, OpenPortTracesTheHandleItLaterCloses)
     EXPECT_EQ(opened.size(), 18u + 8u + 1u);
     DWORD flags = 0;
     EXPECT_TRUE(GetHandleInformation(handleIn(opened), &flags));
-    EXPECT_EQ(peer.opens(kPort), 1);
+    // The peer learns of opens and closes through inotify, a moment later.
+    EXPECT_TRUE(waitFor([&] { return peer.opens(kPort) == 1; }));
     EXPECT_EQ(peer.closes(kPort), 0);
 
     std::string closed = deleteTraced(connection);
     EXPECT_EQ(closed, "Closing serial port: " + opened.substr(18));
-    Sleep(100); // the peer learns of the close through inotify
-    EXPECT_EQ(peer.closes(kPort), 1) << "deleting the connection releases the port";
+    EXPECT_TRUE(waitFor([&] { return peer.closes(kPort) == 1; }))
+        << "deleting the connection releases the port";
     EXPECT_EQ(probePort(nullptr, kPort), PORT_FREE);
 }
 
@@ -141,7 +140,7 @@ TEST_F(SerialTest, ReadOnSilenceReturnsAtOnceWithNothing)
     memset(buffer, 'x', sizeof buffer);
     DWORD start = GetTickCount();
     EXPECT_EQ(connection.read(buffer, sizeof buffer, true), 0);
-    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_LT(GetTickCount() - start, kCatchUpMs) << "a read that waits for data waits for ever here";
     EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(buffer[1], 'x');
 }
@@ -152,7 +151,7 @@ TEST_F(SerialTest, ReadStopsAtCapacityWithAndWithoutTerminator)
     Serial connection(kDevicePath, 57600);
     ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
     peer.send(kPort, "0123456789ABCDEFGHIJ");
-    Sleep(200);
+    ASSERT_TRUE(waitFor([&] { return peer.queued(kPort) == 20; }));
 
     char buffer[16];
     memset(buffer, 'x', sizeof buffer);
@@ -170,11 +169,11 @@ TEST_F(SerialTest, WritesReachThePeerExactly)
     Serial connection(kDevicePath, 57600);
     ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
     EXPECT_EQ(connection.writeText("10;version;\n"), 12);
-    EXPECT_EQ(peer.waitForReceived(kPort, 12, 2000), "10;version;\n");
+    EXPECT_EQ(peer.waitForReceived(kPort, 12, kCatchUpMs), "10;version;\n");
 
     const char counted[] = {'a', '\0', 'b', '\n', 'c'};
     EXPECT_EQ(connection.write(counted, 4), 4);
-    EXPECT_EQ(peer.waitForReceived(kPort, 4, 2000), std::string("a\0b\n", 4));
+    EXPECT_EQ(peer.waitForReceived(kPort, 4, kCatchUpMs), std::string("a\0b\n", 4));
 }
 
 TEST_F(SerialTest, EveryByteThePeerSendsArrivesWhole)
