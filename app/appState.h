@@ -13,7 +13,6 @@ struct AppState {
     char displayBuffer[128000]; // staging copy of what is inserted into the log view
     char receiveBuffer[128000]; // bytes read from the gateway, NUL-terminated
     Serial* connection;         // the log-mode connection, null while none is open
-    int debugConsoleOn;
     int loggingOn;
     int gatewayDebugOn;
     int boardIndex;

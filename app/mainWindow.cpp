@@ -6,17 +6,18 @@
 
 #include "appState.h"
 #include "controlStates.h"
+#include "debugScreen.h"
 #include "deviceChange.h"
 #include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
 #include "gateway/logMode.h"
+#include "platform/trace.h"
 #include "programming/fileSelection.h"
 #include "programming/programmerProcess.h"
 #include "programming/upload.h"
 #include "resource.h"
-#include "sessionSettings.h"
 #include "serial/portScan.h"
-#include "trace.h"
+#include "sessionSettings.h"
 #include "ui.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "sessionSettings.h"
 
 #include "appState.h"
-#include "codePagePath.h"
 #include "gateway/fileLogging.h"
+#include "platform/codePagePath.h"
 #include "programming/fileSelection.h"
 #include "resource.h"
 #include "serial/portName.h"

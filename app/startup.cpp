@@ -5,16 +5,16 @@
 #include <commctrl.h>
 
 #include "appState.h"
-#include "codePagePath.h"
 #include "gateway/fileLogging.h"
 #include "gateway/gatewayCommands.h"
 #include "mainWindow.h"
+#include "platform/codePagePath.h"
+#include "platform/trace.h"
 #include "programming/fileSelection.h"
 #include "programming/programmer.h"
 #include "resource.h"
-#include "sessionSettings.h"
 #include "serial/portScan.h"
-#include "trace.h"
+#include "sessionSettings.h"
 #include "ui.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include "controlStates.h"
 #include "gateway/fileLogging.h"
 #include "logViewLimit.h"
+#include "platform/trace.h"
 #include "resource.h"
 #include "serial/portName.h"
-#include "trace.h"
 
 namespace {
 

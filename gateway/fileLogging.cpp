@@ -6,11 +6,11 @@
 #include <commdlg.h>
 
 #include "app/appState.h"
-#include "app/codePagePath.h"
-#include "app/fileDialog.h"
-#include "app/trace.h"
 #include "app/ui.h"
 #include "logFile.h"
+#include "platform/codePagePath.h"
+#include "platform/fileDialog.h"
+#include "platform/trace.h"
 #include "resource.h"
 
 namespace {
@@ -31,7 +31,7 @@ bool askFileName(const wchar_t* title, DWORD extraFlags, std::wstring& path)
     const FileDialog dialog = {
         true, title, L"Log Files (*.log, *.txt)\0*.log;*.txt\0All Files\0*\0", L"log",
         OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | extraFlags};
-    return askForFile(dialog, path);
+    return askForFile(app.mainWindow, dialog, path);
 }
 
 void showFileError(const char* what, const char* path, DWORD error)

@@ -6,9 +6,9 @@
 #include <string.h>
 
 #include "app/appState.h"
-#include "app/trace.h"
 #include "app/ui.h"
 #include "logMode.h"
+#include "platform/trace.h"
 #include "resource.h"
 #include "serial/serial.h"
 

@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "app/codePagePath.h"
+#include "platform/codePagePath.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include <string>
 
 #include "app/appState.h"
-#include "app/trace.h"
 #include "app/ui.h"
 #include "fileLogging.h"
 #include "logFile.h"
+#include "platform/trace.h"
 #include "resource.h"
 #include "serial/portName.h"
 #include "serial/serial.h"

@@ -6,10 +6,10 @@
 #include <shellapi.h>
 
 #include "app/appState.h"
-#include "app/codePagePath.h"
-#include "app/fileDialog.h"
-#include "app/trace.h"
 #include "app/ui.h"
+#include "platform/codePagePath.h"
+#include "platform/fileDialog.h"
+#include "platform/trace.h"
 #include "resource.h"
 
 bool chooseFirmwareFile(std::wstring& path)
@@ -18,7 +18,7 @@ bool chooseFirmwareFile(std::wstring& path)
     traceSection("File selection:\n");
     const FileDialog dialog = {false, L"VEXLOR", L"Hex Files\0*.cpp.hex\0All Files\0*\0", nullptr,
                                OFN_FILEMUSTEXIST | OFN_HIDEREADONLY};
-    bool chosen = askForFile(dialog, path);
+    bool chosen = askForFile(app.mainWindow, dialog, path);
 
     trace("File: %s\n", chosen ? narrowText(path).c_str() : "(none chosen)");
     trace("File selection done\n");

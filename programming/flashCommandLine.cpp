@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/appState.h"
-#include "app/codePagePath.h"
+#include "platform/codePagePath.h"
 #include "serial/portName.h"
 #include "upload.h"
 

@@ -8,8 +8,8 @@
 #include <string.h>
 
 #include "app/appState.h"
-#include "app/codePagePath.h"
-#include "app/trace.h"
+#include "platform/codePagePath.h"
+#include "platform/trace.h"
 #include "serial/portName.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // blocking, while the watcher keeps the window answering.
 #include "programmerProcess.h"
 
-#include "app/codePagePath.h"
+#include "platform/codePagePath.h"
 #include "programmer.h"
 #include "programmerOutput.h"
 

@@ -7,10 +7,10 @@
 #include <windows.h>
 
 #include "app/appState.h"
-#include "app/codePagePath.h"
 #include "app/startup.h"
-#include "app/trace.h"
 #include "app/ui.h"
+#include "platform/codePagePath.h"
+#include "platform/trace.h"
 #include "programmer.h"
 #include "programmerOutput.h"
 #include "resource.h"

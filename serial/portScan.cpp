@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/trace.h"
 #include "app/ui.h"
+#include "platform/trace.h"
 #include "portList.h"
 #include "portName.h"
-#include "systemPorts.h"
 #include "resource.h"
+#include "systemPorts.h"
 
 namespace {
 

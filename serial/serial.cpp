@@ -10,7 +10,7 @@
 #include <string.h>
 
 #include "app/appState.h"
-#include "app/trace.h"
+#include "platform/trace.h"
 
 Serial::Serial(const char* devicePath, DWORD baudRate)
     : handle(CreateFileA(devicePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,

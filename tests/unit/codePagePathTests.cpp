@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "codePagePath.h"
+#include "platform/codePagePath.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "appState.h"
+#include "platform/trace.h"
 #include "resource.h"
 #include "serial/portScan.h"
 #include "serialPeer.h"
@@ -66,10 +67,10 @@ TEST_F(PortScanTest, TracesEachFoundPortInOrder)
 {
     peer.mapPty("COM7");
     peer.mapPty("COM3");
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     scanPorts(app.mainWindow);
-    app.debugConsoleOn = 0;
+    setTracing(false);
     EXPECT_EQ(output.finish(), std::string(30, '-') +
                                    "\nSerial port detection:\nCOM3 found\nCOM7 found\n"
                                    "Serial port detection done\n");
@@ -79,12 +80,12 @@ TEST_F(PortScanTest, ProbeTellsFreeInUseAndNotFound)
 {
     peer.mapPty("COM4");
     peer.mapTo("COM5", "/");
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     EXPECT_EQ(probePort(app.mainWindow, "COM4"), PORT_FREE);
     EXPECT_EQ(probePort(app.mainWindow, "COM5"), PORT_IN_USE);
     EXPECT_EQ(probePort(app.mainWindow, "COM6"), PORT_NOT_FOUND);
-    app.debugConsoleOn = 0;
+    setTracing(false);
     std::string section = std::string(30, '-') + "\nSerial port test:\n";
     EXPECT_EQ(output.finish(), section + "Serial port ok\nSerial port test done\n" + section +
                                    "Serial port already in use\nSerial port test done\n" +

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "appState.h"
-#include "codePagePath.h"
+#include "platform/trace.h"
+#include "platform/codePagePath.h"
 #include "programming/programmer.h"
 #include "resource.h"
 #include "testWindow.h"
@@ -223,10 +224,10 @@ protected:
 
     std::string runTraced(ProgrammerOutcome& outcome, DWORD limitMs = kProgrammerTimeLimitMs)
     {
-        app.debugConsoleOn = 1;
+        setTracing(true);
         CapturedOutput output;
         outcome = runProgrammer(watcher, limitMs).outcome;
-        app.debugConsoleOn = 0;
+        setTracing(false);
         return output.finish();
     }
 

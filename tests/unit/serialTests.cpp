@@ -7,6 +7,7 @@
 #include <string>
 
 #include "appState.h"
+#include "platform/trace.h"
 #include "serial/portScan.h"
 #include "serial/serial.h"
 #include "serialPeer.h"
@@ -30,19 +31,19 @@ protected:
     // Constructs a connection with debug mode on and returns its trace lines.
     std::string openTraced(std::unique_ptr<Serial>& connection, DWORD baudRate = 57600)
     {
-        app.debugConsoleOn = 1;
+        setTracing(true);
         CapturedOutput output;
         connection.reset(new Serial(kDevicePath, baudRate));
-        app.debugConsoleOn = 0;
+        setTracing(false);
         return output.finish();
     }
 
     std::string deleteTraced(std::unique_ptr<Serial>& connection)
     {
-        app.debugConsoleOn = 1;
+        setTracing(true);
         CapturedOutput output;
         connection.reset();
-        app.debugConsoleOn = 0;
+        setTracing(false);
         return output.finish();
     }
 

@@ -1,17 +1,16 @@
-// Trace lines: written only in debug mode, sections opened by 30 dashes, handles in a
+// Trace lines: written only while tracing is on, sections opened by 30 dashes, handles in a
 // fixed 8-digit upper-case form.
 #include <gtest/gtest.h>
 
-#include "appState.h"
+#include "platform/trace.h"
 #include "testWindow.h"
-#include "trace.h"
 
 namespace {
 
 class TraceTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetAppState(); }
-    void TearDown() override { resetAppState(); }
+    void SetUp() override { setTracing(false); }
+    void TearDown() override { setTracing(false); }
 };
 
 TEST_F(TraceTest, WritesNothingWhileDebugModeIsOff)
@@ -25,7 +24,7 @@ TEST_F(TraceTest, WritesNothingWhileDebugModeIsOff)
 
 TEST_F(TraceTest, WritesFormattedLinesWhileDebugModeIsOn)
 {
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     trace("COM%d found\n", 3);
     trace("File: %s\n", "C:\\fw\\gateway.cpp.hex");
@@ -34,19 +33,19 @@ TEST_F(TraceTest, WritesFormattedLinesWhileDebugModeIsOn)
 
 TEST_F(TraceTest, TestsTheFlagAtEachLine)
 {
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     trace("first\n");
-    app.debugConsoleOn = 0;
+    setTracing(false);
     trace("second\n");
-    app.debugConsoleOn = 1;
+    setTracing(true);
     trace("third\n");
     EXPECT_EQ(output.finish(), "first\nthird\n");
 }
 
 TEST_F(TraceTest, SectionOpensWithThirtyDashesThenTheHeader)
 {
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     traceSection("Serial port test:\n");
     EXPECT_EQ(output.finish(), std::string(30, '-') + "\nSerial port test:\n");
@@ -54,7 +53,7 @@ TEST_F(TraceTest, SectionOpensWithThirtyDashesThenTheHeader)
 
 TEST_F(TraceTest, SectionHeaderIsNotTakenForAFormat)
 {
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     traceSection("100%s done\n");
     EXPECT_EQ(output.finish(), std::string(30, '-') + "\n100%s done\n");
@@ -62,7 +61,7 @@ TEST_F(TraceTest, SectionHeaderIsNotTakenForAFormat)
 
 TEST_F(TraceTest, PointerIsEightUpperCaseHexDigits)
 {
-    app.debugConsoleOn = 1;
+    setTracing(true);
     CapturedOutput output;
     trace("Serial port open: %p\n", reinterpret_cast<void*>(0x00ab12cd));
     trace("Closing serial port: %p\n", reinterpret_cast<void*>(0x7c));

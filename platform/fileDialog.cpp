@@ -3,18 +3,16 @@
 
 #include <commdlg.h>
 
-#include "appState.h"
-
 static_assert(sizeof(OPENFILENAMEW) == (sizeof(void*) == 8 ? 152 : 88),
               "the full record, with its reserved fields");
 
-bool askForFile(const FileDialog& dialog, std::wstring& path)
+bool askForFile(HWND owner, const FileDialog& dialog, std::wstring& path)
 {
     wchar_t chosen[MAX_PATH] = L"";
     lstrcpynW(chosen, path.c_str(), MAX_PATH);
     OPENFILENAMEW record = {};
     record.lStructSize = sizeof record;
-    record.hwndOwner = app.mainWindow;
+    record.hwndOwner = owner;
     record.lpstrFilter = dialog.filter;
     record.lpstrFile = chosen;
     record.nMaxFile = MAX_PATH;

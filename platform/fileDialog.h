@@ -1,5 +1,7 @@
 // The open and save dialogs of the program (the firmware file, the log files), in wide
 // characters: a file in a folder whose name the code page cannot write comes back whole.
+//
+// Ground floor: knows no feature and includes nothing of the program; every floor may use it.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +16,6 @@ struct FileDialog {
     DWORD flags;                     // OFN_...
 };
 
-// Runs the dialog over the main window, proposing path (a file name, or empty); the chosen
-// file goes to path. False when it was cancelled or failed (path is then left as it was).
-bool askForFile(const FileDialog& dialog, std::wstring& path);
+// Runs the dialog over owner, proposing path (a file name, or empty); the chosen file goes to
+// path. False when it was cancelled or failed (path is then left as it was).
+bool askForFile(HWND owner, const FileDialog& dialog, std::wstring& path);

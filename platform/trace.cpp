@@ -1,4 +1,4 @@
-// Debug console and trace lines.
+// Trace lines and the debug console they go to.
 //
 // The console is created on demand and standard output is reopened on it, so trace
 // lines are plain printf output. A process started without standard handles (from the
@@ -15,8 +15,6 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
-
-#include "appState.h"
 
 namespace {
 
@@ -49,6 +47,7 @@ void normalisePointerFormat(const char* format, char* out, size_t outSize)
 // has failed (which closes it) it is not touched again.
 FILE* consoleStream = nullptr;
 bool standardOutputLost = false;
+bool tracingOn = false;
 
 FILE* traceStream()
 {
@@ -84,7 +83,7 @@ void closeConsoleStream()
 
 void trace(const char* format, ...)
 {
-    if (app.debugConsoleOn != 1) {
+    if (!tracingOn) {
         return;
     }
     char fixedFormat[512];
@@ -132,20 +131,29 @@ void disableQuickEdit()
     CloseHandle(input);
 }
 
-void toggleDebugConsole()
+bool tracing()
 {
-    app.debugConsoleOn = app.debugConsoleOn ? 0 : 1;
-    if (app.debugConsoleOn) {
-        if (AllocConsole()) {
-            openConsoleStream();
-            removeCloseCommand(GetConsoleWindow());
-            disableQuickEdit();
-            SetConsoleTitleA("Vexlor Loader Debug screen");
-            SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
-        }
-    } else {
-        FreeConsole();
-        closeConsoleStream();
+    return tracingOn;
+}
+
+void setTracing(bool on)
+{
+    tracingOn = on;
+}
+
+void openDebugConsole(const char* title)
+{
+    if (AllocConsole()) {
+        openConsoleStream();
+        removeCloseCommand(GetConsoleWindow());
+        disableQuickEdit();
+        SetConsoleTitleA(title);
+        SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), 7);
     }
-    trace("Debug mode activated\n");
+}
+
+void closeDebugConsole()
+{
+    FreeConsole();
+    closeConsoleStream();
 }
