@@ -144,11 +144,6 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
     return found;
 }
 
-int programmerResult(bool exitCodeRead, DWORD exitCode)
-{
-    return exitCodeRead && exitCode == 0 ? 0 : 1;
-}
-
 ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
 {
     watcher.progress("Arduino board programming in progress..");

@@ -34,6 +34,3 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
 // watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start that
 // the programming began and at the end how it ended, as the status line shows it.
 ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs = kProgrammerTimeLimitMs);
-
-// The verdict on a finished programmer: success only for an exit code that was read and is 0.
-int programmerResult(bool exitCodeRead, DWORD exitCode);

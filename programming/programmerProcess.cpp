@@ -4,7 +4,6 @@
 #include "programmerProcess.h"
 
 #include "platform/codePagePath.h"
-#include "programmer.h"
 #include "programmerOutput.h"
 
 namespace {
@@ -157,6 +156,11 @@ private:
 };
 
 } // namespace
+
+int programmerResult(bool exitCodeRead, DWORD exitCode)
+{
+    return exitCodeRead && exitCode == 0 ? 0 : 1;
+}
 
 std::string startFailureReason(DWORD startError)
 {

@@ -35,6 +35,9 @@ public:
     virtual bool waitForProcess(HANDLE process, DWORD waitMs) = 0;
 };
 
+// The verdict on a finished programmer: success only for an exit code that was read and is 0.
+int programmerResult(bool exitCodeRead, DWORD exitCode);
+
 // startError of a programmer that was found but not started: its folder's name has characters
 // the code page cannot write, and avrdude.conf there has no short form to name it by.
 constexpr DWORD kFolderNotInCodePage = ERROR_NO_UNICODE_TRANSLATION;
