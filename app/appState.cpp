@@ -1,12 +1,11 @@
-// The process-wide state record and its start-up values.
+// The window's state record and its start-up values.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "appState.h"
-
-#include <string.h>
 
 AppState app;
 
 void resetAppState()
 {
-    memset(&app, 0, sizeof app);
-    lstrcpynA(app.devicePath, "COM1", sizeof app.devicePath);
+    app = AppState();
 }

@@ -1,9 +1,14 @@
 // The rules of the window's controls. The window itself is only touched by showControlStates
 // (ui.cpp), which applies what controlStatesFor derives.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "controlStates.h"
 
 #include "appState.h"
+#include "firmwareField.h"
+#include "logModeCommands.h"
 #include "resource.h"
+#include "uploadCommand.h"
 
 ControlStates controlStatesFor(const ProgramState& state)
 {
@@ -47,11 +52,11 @@ bool mayRun(int command, const ProgramState& state)
 ProgramState programState()
 {
     ProgramState state;
-    state.flashing = app.flashing != 0;
-    state.logging = app.loggingOn != 0;
-    state.gatewayOpen = app.loggingOn != 0 && app.connection != nullptr && !app.portLost;
-    state.fileChosen = app.fileChosen != 0;
-    state.gatewayDebugOn = app.gatewayDebugOn != 0;
+    state.flashing = isFlashing();
+    state.logging = isLogging();
+    state.gatewayOpen = isGatewayOpen();
+    state.fileChosen = isFileChosen();
+    state.gatewayDebugOn = isGatewayDebugOn();
     // Message times are tick counts: the difference is right across their wrap-around too.
     DWORD sinceStart = static_cast<DWORD>(GetMessageTime()) - app.startingClickTime;
     state.doubleClickOf = sinceStart < GetDoubleClickTime() ? app.startingClickOf : 0;

@@ -1,6 +1,8 @@
 // Which controls a user may work and what the toggles read, derived in one place from what the
 // program is doing; and whether a command may run now. Every handler asks first, so a posted
 // command, a second click of a double-click or a menu item cannot do what its control could not.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>

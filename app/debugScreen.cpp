@@ -1,3 +1,6 @@
+// The debug screen's check box: the trace's switch and its console.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "debugScreen.h"
 
 #include "platform/trace.h"

@@ -1,9 +1,12 @@
+// Device arrivals and removals: one port list refresh after a burst of them.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "deviceChange.h"
 
 #include <dbt.h>
 
 #include "controlStates.h"
-#include "serial/portScan.h"
+#include "portListControl.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // Devices that arrive or leave: the port list follows them by itself, a moment later (Windows
 // reports one plug-in as several changes), and only once no flash or log mode holds a port.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,6 @@
+// How much the log view keeps, and the notice that replaces what it dropped.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "logViewLimit.h"
 
 #include <string.h>

@@ -1,6 +1,8 @@
 // How much the log view keeps. The edit control's cost of an insert grows with the text it
 // holds, so a view left logging for days keeps only its newest lines: past the limit, the
 // oldest whole lines go, down to the amount kept, and a first line says so.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <stddef.h>

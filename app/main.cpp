@@ -1,5 +1,7 @@
 // Program entry: without options the main window opens; with options (--flash FILE --port COMn,
 // --help) the program flashes from the command line without showing a window.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include <windows.h>
 
 #include "appState.h"

@@ -1,24 +1,25 @@
-// The main window procedure. It only routes: every command goes to one handler in the
-// subsystem that owns it, the timer drives the log polling, files dropped on the path field
+// The main window procedure. It only routes: every command goes to one handler in the part of
+// the window that owns it (the upload, log mode, the path field, the log file, the port list),
+// the timers drive the log polling and the port list's refresh, files dropped on the path field
 // are taken like a chosen file, the system menu carries the log file commands. Whether a
 // command may run now is asked of the program's state first (controlStates.h).
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "mainWindow.h"
 
 #include "appState.h"
 #include "controlStates.h"
 #include "debugScreen.h"
 #include "deviceChange.h"
-#include "gateway/fileLogging.h"
-#include "gateway/gatewayCommands.h"
-#include "gateway/logMode.h"
+#include "firmwareField.h"
+#include "logKeeping.h"
+#include "logModeCommands.h"
 #include "platform/trace.h"
-#include "programming/fileSelection.h"
-#include "programming/programmerProcess.h"
-#include "programming/upload.h"
+#include "portListControl.h"
 #include "resource.h"
-#include "serial/portScan.h"
 #include "sessionSettings.h"
 #include "ui.h"
+#include "uploadCommand.h"
 
 namespace {
 
@@ -71,21 +72,20 @@ void dispatchCommand(HWND window, int id)
 // Closing during a flash asks first; the upload ends the program once the programmer is stopped.
 void closeMainWindow(HWND window)
 {
-    if (!app.flashing) {
+    if (!isFlashing()) {
         DestroyWindow(window);
         return;
     }
-    if (app.closeAfterFlash) {
+    if (isClosingAfterFlash()) {
         return;
     }
     int answer = MessageBoxA(window,
                              "Firmware is being written to the board.\n"
                              "Stop programming and close Vexlor Loader?",
                              "Vexlor Loader", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-    if (answer == IDYES && app.flashing) {
+    if (answer == IDYES && isFlashing()) {
         trace("Close requested during programming\n");
-        app.closeAfterFlash = 1;
-        app.stopRequested = 1;
+        stopFlashAndClose();
     }
 }
 
@@ -118,7 +118,7 @@ bool runSystemCommand(HWND window, WPARAM command)
 // left half-written needs its bootloader again. The reason is set while the flash runs.
 LRESULT answerEndSessionQuery()
 {
-    if (app.flashing) {
+    if (isFlashing()) {
         trace("Session end refused: programming\n");
         return FALSE;
     }
@@ -130,11 +130,9 @@ LRESULT answerEndSessionQuery()
 void endSession()
 {
     trace("Session ends\n");
-    endRunningProgrammer();
+    endProgrammerNow();
     rememberSettings();
-    if (!app.portLost) {
-        pollGateway(); // reads what arrived; a lost port is not opened again now
-    }
+    readGatewayOnceMore();
     closeLogFile();
 }
 
@@ -186,7 +184,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         if (wParam == kPortRefreshTimer) {
             refreshPortsWhenFree(window);
-        } else {
+        } else if (wParam == kPollTimer) {
             pollGateway();
         }
         break;

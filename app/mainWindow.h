@@ -1,4 +1,6 @@
 // The window procedure of class "AidDev": the message table and the command table.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>

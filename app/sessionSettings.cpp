@@ -1,12 +1,16 @@
+// What a run remembers: the window's side of the settings file.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "sessionSettings.h"
 
 #include "appState.h"
-#include "gateway/fileLogging.h"
+#include "firmwareField.h"
+#include "logKeeping.h"
 #include "platform/codePagePath.h"
-#include "programming/fileSelection.h"
+#include "portListControl.h"
+#include "programming/upload.h"
 #include "resource.h"
 #include "serial/portName.h"
-#include "serial/portScan.h"
 #include "ui.h"
 
 namespace {
@@ -78,7 +82,7 @@ void rememberSettings()
         return;
     }
     Settings now = written;
-    wchar_t path[sizeof app.firmwarePath] = L"";
+    wchar_t path[kFirmwarePathRoom] = L"";
     GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, sizeof path / sizeof path[0]);
     // Asked again only when the field changed: a share that does not answer may take seconds.
     static std::wstring checkedPath;

@@ -1,5 +1,7 @@
 // What a run takes over from the last one and leaves for the next (the settings file,
 // settings.h): the firmware file, the port, the window's place and log to file.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include "settings.h"

@@ -1,6 +1,8 @@
 // The settings file. Its text is judged line by line and field by field, so one damaged line
 // costs only its own field; it is written whole to a file beside it and then put in the old
 // one's place, so a crash while saving leaves the old settings, never half of the new ones.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "settings.h"
 
 #include <ctype.h>

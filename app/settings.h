@@ -3,6 +3,8 @@
 // key=value under a [Vexlor Loader] header. The file is only ever a convenience: a missing,
 // damaged or hand-edited file gives defaults for what it does not hold well, field by field,
 // and never stops the program.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>

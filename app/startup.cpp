@@ -1,19 +1,21 @@
 // Start-up, in the order the main window needs: class, window from its template,
 // initial control states, board and port lists, then the message loop.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "startup.h"
 
 #include <commctrl.h>
 
 #include "appState.h"
-#include "gateway/fileLogging.h"
+#include "firmwareField.h"
 #include "gateway/gatewayCommands.h"
+#include "logKeeping.h"
 #include "mainWindow.h"
 #include "platform/codePagePath.h"
 #include "platform/trace.h"
-#include "programming/fileSelection.h"
+#include "portListControl.h"
 #include "programming/programmer.h"
 #include "resource.h"
-#include "serial/portScan.h"
 #include "sessionSettings.h"
 #include "ui.h"
 
@@ -70,7 +72,6 @@ void fillBoardList()
                             reinterpret_cast<LPARAM>(boardName(index)));
     }
     SendDlgItemMessageA(app.mainWindow, IDC_BOARD_LIST, CB_SETCURSEL, 0, 0);
-    app.boardIndex = 0;
     checkBaudRadio(IDC_BAUD_115200);
 }
 

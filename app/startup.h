@@ -1,4 +1,6 @@
 // Start-up of the program and its message loop.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>

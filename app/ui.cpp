@@ -1,10 +1,12 @@
 // Shared user-interface operations on the main window.
 //
-// Text for the log view is staged in displayBuffer and put after its last character. A text
-// longer than the staging buffer goes in as several consecutive inserts, so whatever the
+// Text for the log view is put after its last character in pieces: a text longer than a piece
+// goes in as several consecutive inserts, so whatever the
 // length, the whole text is shown. After each insert the view is kept within its limit
 // (logViewLimit.h). What arrives is followed only by a user at the end: one who scrolled back
 // or selected lines to copy keeps them.
+//
+// Top floor (app/, the window): may include every floor below it.
 #include "ui.h"
 
 #include <string.h>
@@ -13,7 +15,7 @@
 
 #include "appState.h"
 #include "controlStates.h"
-#include "gateway/fileLogging.h"
+#include "logKeeping.h"
 #include "logViewLimit.h"
 #include "platform/trace.h"
 #include "resource.h"
@@ -26,20 +28,22 @@ HWND control(int id)
     return GetDlgItem(app.mainWindow, id);
 }
 
-// Copies the next piece of text into displayBuffer and returns how many characters it took.
-size_t stagePiece(const char* text)
-{
-    size_t room = sizeof app.displayBuffer - 1;
-    size_t length = strnlen(text, room);
-    memcpy(app.displayBuffer, text, length);
-    app.displayBuffer[length] = '\0';
-    return length;
-}
+// The most characters one insert into the log view takes.
+constexpr size_t kLargestInsert = 127999;
 
-void replaceSelectionWithStaged()
+// Puts the next piece of text at the view's end; returns how many characters it took.
+size_t insertPiece(HWND view, const char* text)
 {
-    SendDlgItemMessageA(app.mainWindow, IDC_LOG_VIEW, EM_REPLACESEL, FALSE,
-                        reinterpret_cast<LPARAM>(app.displayBuffer));
+    size_t length = strnlen(text, kLargestInsert);
+    std::string piece;
+    if (text[length] != '\0') {
+        piece.assign(text, length);
+        text = piece.c_str();
+    }
+    LRESULT end = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageA(view, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    return length;
 }
 
 // Where the user has the view: the selection, the first character shown, and whether they are
@@ -147,10 +151,7 @@ void appendToLogEnd(const char* text)
         SendMessageA(view, WM_SETREDRAW, FALSE, 0);
     }
     do {
-        size_t length = stagePiece(text);
-        LRESULT end = SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
-        SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(end), end);
-        replaceSelectionWithStaged();
+        size_t length = insertPiece(view, text);
         keepLogViewWithinLimit(place);
         text += length;
     } while (*text != '\0');
@@ -166,13 +167,12 @@ void appendToLogEnd(const char* text)
     RedrawWindow(view, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
-bool readShownPortName(const char* header)
+bool readShownPortName(const char* header, std::string& port)
 {
     traceSection(header);
     // The list's own text is the selected entry, or what was typed over it: never a port read
     // for an earlier action.
-    std::string port = portNameFromText(windowText(control(IDC_PORT_LIST)));
-    lstrcpynA(app.portName, port.c_str(), sizeof app.portName);
+    port = portNameFromText(windowText(control(IDC_PORT_LIST)));
     return !port.empty();
 }
 

@@ -1,4 +1,6 @@
 // Operations on the main window's controls that every subsystem shares.
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>
@@ -20,10 +22,10 @@ std::string windowText(HWND window);
 // Everything the log view holds.
 std::string logViewText();
 
-// Opens a trace section with header and copies the port the port list shows (its selected
-// entry, or a port name typed into it) into portName. False, with portName emptied, when the
-// list shows no port name: nothing may then be opened or flashed.
-bool readShownPortName(const char* header);
+// Opens a trace section with header and reads the port the port list shows (its selected
+// entry, or a port name typed into it) into port. False, with port empty, when the list shows
+// no port name: nothing may then be opened or flashed.
+bool readShownPortName(const char* header, std::string& port);
 // The box that refuses a start because the port list shows no port name.
 void refuseUnnamedPort();
 

@@ -13,13 +13,12 @@
 #include <psapi.h>
 
 #include <stdio.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
 
-#include "gateway/fileLogging.h"
-#include "gateway/logMode.h"
+#include "gateway/logSession.h"
+#include "logKeeping.h"
 #include "logViewLimit.h"
 #include "resource.h"
 #include "serial/serial.h"
@@ -55,25 +54,35 @@ double privateMegabytes()
     return bytes / 1048576.0;
 }
 
-// Gateway lines through the path a poll's text takes, in pieces of 64 KB.
+// What the window does with a session's reports.
+class ViewWatcher : public LogSessionWatcher {
+public:
+    void show(const char* text) override { appendToLogEnd(text); }
+    void stateChanged() override {}
+    void status(const char*) override {}
+    void logFileStopped(const std::string&, const std::string&) override {}
+};
+
+// Gateway lines through the path a poll's text takes (the log file, then the view), in pieces
+// of 64 KB.
 void receive(size_t bytes)
 {
     std::string piece = gatewayLines(65536);
     for (size_t done = 0; done < bytes; done += piece.size()) {
-        memcpy(app.receiveBuffer, piece.data(), piece.size());
-        app.receiveBuffer[piece.size()] = '\0';
-        showGatewayText();
+        logFile().write(piece.data(), piece.size(), logTimeNow());
+        appendToLogEnd(piece.c_str());
     }
 }
 
 // One poll that finds one second at line rate waiting on the port, in a view holding held.
-double timedPoll(SerialPeer& peer, const std::string& poll, const std::string& held)
+double timedPoll(LogSession& session, SerialPeer& peer, const std::string& poll,
+                 const std::string& held)
 {
     SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, held.c_str());
     peer.send("COM3", poll);
     Sleep(30);
     double start = now();
-    pollGateway();
+    session.poll();
     return now() - start;
 }
 
@@ -121,10 +130,9 @@ int main()
     GetTempPathA(sizeof folder, folder);
     std::string logPath = std::string(folder) + "vexlor-log-growth.log";
     DeleteFileA(logPath.c_str());
-    lstrcpyA(app.portName, "COM3");
-    app.connection = new Serial("\\\\.\\COM3", 57600);
-    app.loggingOn = 1;
-    if (app.portStatus != PORT_STATUS_OPEN || !startLogFile(logPath.c_str())) {
+    ViewWatcher watcher;
+    LogSession session(watcher, logFile());
+    if (session.open("COM3") != PORT_STATUS_OPEN || !startLogFile(logPath.c_str())) {
         printf("the port or the log file did not open\n");
         return 1;
     }
@@ -142,9 +150,9 @@ int main()
     std::vector<double> times5;
     std::vector<double> times100;
     for (int round = 0; round < kRounds; ++round) {
-        emptyTimes.push_back(timedPoll(peer, poll, std::string()));
-        times5.push_back(timedPoll(peer, poll, viewAt5));
-        times100.push_back(timedPoll(peer, poll, viewAt100));
+        emptyTimes.push_back(timedPoll(session, peer, poll, std::string()));
+        times5.push_back(timedPoll(session, peer, poll, viewAt5));
+        times100.push_back(timedPoll(session, peer, poll, viewAt100));
     }
     double empty = median(emptyTimes);
     double after5 = median(times5);
@@ -154,7 +162,7 @@ int main()
     std::string untilFull = gatewayLines(kLogViewLimit);
     std::vector<double> trims;
     for (int round = 0; round < 5; ++round) {
-        trims.push_back(timedPoll(peer, poll, untilFull));
+        trims.push_back(timedPoll(session, peer, poll, untilFull));
     }
     printf("poll at line rate (read, log file, view): empty view %.1f ms, after 5 MB received "
            "%.1f ms, after 100 MB %.1f ms; ratio 100 MB / empty %.2f (goal <= 1.2), 100 MB / 5 MB "

@@ -6,12 +6,13 @@
 
 #include <vector>
 
+#include "portListControl.h"
 #include "resource.h"
 #include "serial/portScan.h"
 #include "serial/systemPorts.h"
-#include "ui.h"
 #include "serialPeer.h"
 #include "timing.h"
+#include "ui.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ int main()
         bareScanTimes.push_back(now() - start);
 
         start = now();
-        probePort(app.mainWindow, "COM3");
+        probePort("COM3");
         probe.push_back(now() - start);
 
         start = now();

@@ -1,4 +1,6 @@
-// Commands the user sends to the gateway while log mode runs.
+// The commands the program sends to the gateway, and the rule for a command the user types.
+//
+// Subsystem floor (gateway/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 // A typed command needs at least this many characters; shorter ones are refused.
@@ -9,8 +11,5 @@ constexpr int kLongestCommand = 98;
 
 bool isValidCommandLength(int length);
 
-// Handler of "Send Command".
-void sendTypedCommand();
-
-// Handler of "Log Mode: Debug".
-void toggleGatewayDebug();
+// What "Log Mode: Debug" sends to switch the gateway's radio debugging on or off.
+const char* gatewayDebugCommand(bool on);

@@ -1,5 +1,7 @@
 // The log file. The file is opened for appending only, shared for reading (so it can be
 // watched while it grows) but not for deleting or writing.
+//
+// Subsystem floor (gateway/): knows no window; includes serial/ and platform/ only.
 #include "logFile.h"
 
 #include <string.h>

@@ -5,6 +5,8 @@
 // completed it, so lines reach the file whole and in order, their times never go back, and a
 // line of the program's own (a command it sent, a note that the port was lost) never splits
 // a line the gateway was in the middle of sending.
+//
+// Subsystem floor (gateway/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,8 @@
 // Paths for a program of the code page. A component whose name the code page can write keeps
 // it, so the file name the user chose stays readable; only the others take their short names.
+//
+// Ground floor (platform/): knows no feature, includes nothing of the program; every floor may
+// use it.
 #include "codePagePath.h"
 
 #include <vector>

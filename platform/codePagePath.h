@@ -3,7 +3,8 @@
 // opens its files in the code page, which may lack characters of a folder's name (a Cyrillic
 // folder on an English Windows): such a path goes on in its short (8.3) form.
 //
-// Ground floor: knows no feature and includes nothing of the program; every floor may use it.
+// Ground floor (platform/): knows no feature, includes nothing of the program; every floor may
+// use it.
 #pragma once
 
 #include <windows.h>

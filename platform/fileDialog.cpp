@@ -1,4 +1,7 @@
 // The one place that runs the common file dialogs.
+//
+// Ground floor (platform/): knows no feature, includes nothing of the program; every floor may
+// use it.
 #include "fileDialog.h"
 
 #include <commdlg.h>

@@ -1,7 +1,8 @@
 // The open and save dialogs of the program (the firmware file, the log files), in wide
 // characters: a file in a folder whose name the code page cannot write comes back whole.
 //
-// Ground floor: knows no feature and includes nothing of the program; every floor may use it.
+// Ground floor (platform/): knows no feature, includes nothing of the program; every floor may
+// use it.
 #pragma once
 
 #include <windows.h>

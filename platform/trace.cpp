@@ -9,6 +9,9 @@
 // %p is expanded here rather than by the C runtime: runtimes disagree on its form (some
 // print "0x", some lower case), and the trace always shows a handle as 8 upper-case hex
 // digits.
+//
+// Ground floor (platform/): knows no feature, includes nothing of the program; every floor may
+// use it.
 #include "trace.h"
 
 #include <inttypes.h>

@@ -1,7 +1,8 @@
 // Trace lines: the program's only diagnostic channel, written to the debug console while tracing
 // is on (the window's "Application Debug Screen") and nowhere otherwise.
 //
-// Ground floor: knows no feature and includes nothing of the program; every floor may use it.
+// Ground floor (platform/): knows no feature, includes nothing of the program; every floor may
+// use it.
 #pragma once
 
 #include <windows.h>

@@ -1,25 +1,19 @@
-// Choosing the firmware image to flash.
+// Choosing the firmware image: the open-file dialog's settings and the rule for files dropped
+// on the window.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
-// Runs the open-file dialog; the chosen file goes to path. False when it was cancelled (path
-// is then left as it was).
-bool chooseFirmwareFile(std::wstring& path);
+#include "platform/fileDialog.h"
 
-// Handler of "Select &File".
-void selectFirmwareFile();
+// The open-file dialog for a firmware image (*.cpp.hex, or any file).
+const FileDialog& firmwareDialog();
 
-// Takes path as if it had been chosen in the dialog (a file given on the command line).
-void openFirmwareFile(const std::wstring& path);
-
-// Lets the path field pass files dropped on it to the main window (the field accepts drops,
-// but an edit control does nothing with them).
-void forwardDroppedFiles(HWND pathField);
-
-// Handler of files dropped on the path field: one file is taken as if chosen in the dialog;
-// several files or a folder are refused with a box. Releases the drop in every case.
-void dropFirmwareFiles(HDROP drop);
+// Why a drop is refused, as the box says it; null when its one file is taken. count is the
+// number of files dropped, pathFits whether the one file's path fits the path field, isFolder
+// whether it names a folder.
+const char* dropRefusal(UINT count, bool pathFits, bool isFolder);

@@ -2,6 +2,8 @@
 // A program built for the window subsystem has no console of its own: its output goes to the
 // standard output it was handed (a file or a pipe), or else to the console of whoever started
 // it, when there is one.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #include "flashCommandLine.h"
 
 #include <windows.h>
@@ -12,7 +14,6 @@
 
 #include <vector>
 
-#include "app/appState.h"
 #include "platform/codePagePath.h"
 #include "serial/portName.h"
 #include "upload.h"
@@ -179,10 +180,10 @@ int runCommandLine(const CommandLine& options)
         }
         return kBadOptionsExitCode;
     }
-    lstrcpynA(app.portName, options.port.c_str(), sizeof app.portName);
     ConsoleWatcher watcher(output);
     std::string reason;
-    UploadVerdict verdict = flashFirmware(wideText(options.file, CP_UTF8), watcher, reason);
+    UploadVerdict verdict =
+        flashFirmware(options.port, wideText(options.file, CP_UTF8), watcher, reason);
     if (!reason.empty()) {
         output.line(reason);
     }

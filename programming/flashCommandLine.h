@@ -1,4 +1,6 @@
 // Flashing from a script: VexlorLoader.exe --flash FILE --port COMn, without the window.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 #include <string>

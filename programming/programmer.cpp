@@ -3,11 +3,11 @@
 //
 // The line carries -D (no separate chip erase): the stock Mega 2560 bootloader refuses the
 // erase command, and erases each page as it writes it anyway.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #include "programmer.h"
 
-#include <string.h>
 
-#include "app/appState.h"
 #include "platform/codePagePath.h"
 #include "platform/trace.h"
 #include "serial/portName.h"
@@ -88,13 +88,6 @@ bool configurationOption(const std::wstring& programmer, std::string& option)
     return configuration.passable;
 }
 
-// Appends text to the line; the caller has made sure it fits.
-void append(char* line, const char* text)
-{
-    size_t used = strlen(line);
-    memcpy(line + used, text, strlen(text) + 1);
-}
-
 } // namespace
 
 const char* boardName(size_t index)
@@ -102,33 +95,21 @@ const char* boardName(size_t index)
     return index < sizeof boards / sizeof boards[0] ? boards[index].name : nullptr;
 }
 
-int buildProgrammerParams()
+int buildProgrammerParams(const std::string& portName, const std::string& firmwarePath,
+                          std::string& line)
 {
     const Board& board = boards[0];
-    char part[32];
-    char type[32];
-    char speed[32];
-    wsprintfA(part, "-p %s ", board.part);
-    wsprintfA(type, "-c %s ", board.type);
-    wsprintfA(speed, " -b %s ", board.speed);
-    std::string device = "-P " + devicePathOf(app.portName);
-    const char* const pieces[] = {part, type, device.c_str(), speed, "-D ",
-                                  "-U flash:w:\"", app.firmwarePath, "\":i "};
-
-    app.programmerParams[0] = '\0';
-    if (strchr(app.firmwarePath, '"') != nullptr) {
+    line.clear();
+    if (firmwarePath.find('"') != std::string::npos) {
         return PARAMS_PATH_HAS_QUOTE;
     }
-    size_t length = 0;
-    for (const char* piece : pieces) {
-        length += strlen(piece);
-    }
-    if (length >= sizeof app.programmerParams) {
+    std::string built = std::string("-p ") + board.part + " -c " + board.type + " -P " +
+                        devicePathOf(portName) + " -b " + board.speed + " -D -U flash:w:\"" +
+                        firmwarePath + "\":i ";
+    if (built.size() > kLongestParams) {
         return PARAMS_PATH_TOO_LONG;
     }
-    for (const char* piece : pieces) {
-        append(app.programmerParams, piece);
-    }
+    line = built;
     return PARAMS_READY;
 }
 
@@ -144,7 +125,8 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
     return found;
 }
 
-ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
+ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watcher,
+                            DWORD timeLimitMs)
 {
     watcher.progress("Arduino board programming in progress..");
     traceSection("Execute external program:\n");
@@ -153,7 +135,7 @@ ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs)
     std::string configuration;
     ProgrammerRun run;
     if (configurationOption(programmer, configuration)) {
-        run = runProgrammerProcess(programmer, (configuration + app.programmerParams).c_str(),
+        run = runProgrammerProcess(programmer, (configuration + params).c_str(),
                                    timeLimitMs, watcher);
     } else {
         run.startError = kFolderNotInCodePage;

@@ -1,4 +1,6 @@
 // The board table and the hand-over to the external AVR programmer.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +19,14 @@ enum ParamsResult {
     PARAMS_PATH_HAS_QUOTE = 2, // the path would end the quoted file name early
 };
 
-// Builds programmerParams from the board, portName and firmwarePath. A refused path leaves
-// the line empty, so nothing half-built can ever be run.
-int buildProgrammerParams();
+// The longest parameter line the programmer is handed.
+constexpr size_t kLongestParams = 1039;
+
+// Builds the parameter line for the board on portName and the image at firmwarePath (in the
+// code page's form) into line. A refused path leaves the line empty, so nothing half-built can
+// ever be run.
+int buildProgrammerParams(const std::string& portName, const std::string& firmwarePath,
+                          std::string& line);
 
 // How long the programmer may run before it is ended and the upload counts as failed.
 constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
@@ -30,7 +37,8 @@ constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
 // is never searched, since choosing a firmware file in the open-file dialog moves it there.
 std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstring& searchPath);
 
-// Runs avrdude.exe (found by locateProgrammer) with programmerParams, its output going to the
-// watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start that
-// the programming began and at the end how it ended, as the status line shows it.
-ProgrammerRun runProgrammer(ProgrammerWatcher& watcher, DWORD timeLimitMs = kProgrammerTimeLimitMs);
+// Runs avrdude.exe (found by locateProgrammer) with the parameter line params, its output going
+// to the watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start
+// that the programming began and at the end how it ended, as the status line shows it.
+ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watcher,
+                            DWORD timeLimitMs = kProgrammerTimeLimitMs);

@@ -7,6 +7,8 @@
 // whole bar, or the last drawing of it. A lone '\r' therefore keeps a drawing aside until the
 // next byte shows whether a new drawing of the same phase replaces it. Anything that does not
 // fit a bar ends it early, as avrdude's error messages do when they cut into one.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #include "programmerOutput.h"
 
 #include <algorithm>

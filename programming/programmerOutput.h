@@ -1,6 +1,8 @@
 // What the user sees of the programmer's output: its lines for the log view, the progress of
 // the phase it is in, and the reason a failed run gives. Plain text in, plain text out, so it
 // needs no window and is tested on its own.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 #include <stddef.h>

@@ -1,6 +1,8 @@
 // The programmer's process: started suspended inside a job (so that ending the job ends
 // whatever the programmer started too), with a pipe for its output that is read without ever
 // blocking, while the watcher keeps the window answering.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #include "programmerProcess.h"
 
 #include "platform/codePagePath.h"
@@ -12,7 +14,7 @@ constexpr DWORD kPollMs = 50;
 constexpr DWORD kEndWaitMs = 5000;
 
 // Owns the handles of one run and closes them whatever way the run ends.
-class ChildProcess {
+class ChildProcess : public RunningProgrammer {
 public:
     ChildProcess() = default;
     ~ChildProcess()
@@ -94,7 +96,7 @@ public:
     bool hasEnded() const { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
     // Ends the programmer and everything it started.
-    void end()
+    void end() override
     {
         if (inJob) {
             TerminateJobObject(job, 1);
@@ -112,9 +114,6 @@ private:
     HANDLE job = nullptr;
     bool inJob = false;
 };
-
-// The run in progress, for a session that ends meanwhile.
-ChildProcess* running = nullptr;
 
 // Passes new output on to the watcher: its complete lines, and the progress when it changed.
 class OutputRelay {
@@ -188,13 +187,6 @@ std::string startFailureReason(DWORD startError)
     return reason.empty() ? "error " + std::to_string(startError) : reason;
 }
 
-void endRunningProgrammer()
-{
-    if (running != nullptr) {
-        running->end();
-    }
-}
-
 ProgrammerRun runProgrammerProcess(const std::wstring& programmer, const char* params,
                                    DWORD timeLimitMs, ProgrammerWatcher& watcher)
 {
@@ -206,7 +198,7 @@ ProgrammerRun runProgrammerProcess(const std::wstring& programmer, const char* p
         return run;
     }
     OutputRelay relay(watcher);
-    running = &child;
+    watcher.running(&child);
     DWORD begun = GetTickCount();
     for (;;) {
         relay.take(child.readAvailable());
@@ -230,7 +222,7 @@ ProgrammerRun runProgrammerProcess(const std::wstring& programmer, const char* p
             break;
         }
     }
-    running = nullptr;
+    watcher.running(nullptr);
     relay.take(child.readAvailable());
     relay.finish();
     run.lastError = relay.lastError();

@@ -1,4 +1,6 @@
 // Running the programmer as a child process whose output is read while it runs.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +23,16 @@ struct ProgrammerRun {
     std::string lastError; // the last line of its output that reads like an error
 };
 
+// A programmer that runs now.
+class RunningProgrammer {
+public:
+    // Ends it, and everything it started, at once.
+    virtual void end() = 0;
+
+protected:
+    ~RunningProgrammer() = default;
+};
+
 // What a run reports while it goes, and how it learns that the user wants it stopped.
 class ProgrammerWatcher {
 public:
@@ -33,6 +45,9 @@ public:
     // Waits up to waitMs for the process to end, handling whatever needs handling meanwhile;
     // true when the user has asked to stop the programmer.
     virtual bool waitForProcess(HANDLE process, DWORD waitMs) = 0;
+    // The programmer started (and, with null, is gone): whoever must end it at once, without
+    // waiting for the run's loop to come round (the Windows session ends), keeps it till then.
+    virtual void running(RunningProgrammer* programmer) { (void)programmer; }
 };
 
 // The verdict on a finished programmer: success only for an exit code that was read and is 0.
@@ -45,10 +60,6 @@ constexpr DWORD kFolderNotInCodePage = ERROR_NO_UNICODE_TRANSLATION;
 // The system's reason why a programmer could not be started, for startError; empty for none or
 // for a missing file, which the program names itself.
 std::string startFailureReason(DWORD startError);
-
-// Ends the programmer of the run in progress, and everything it started, at once (the Windows
-// session is ending and the process may be gone before the run's loop comes round).
-void endRunningProgrammer();
 
 // Runs programmer (a full path) with params as its command line, its standard output and
 // standard error on one pipe, without a window. The output reaches the watcher as it comes.

@@ -1,19 +1,16 @@
-// The upload workflow: read the port and the path afresh, build the line, test the port, run
-// the programmer and report. A path that cannot be passed on safely is refused before the port
-// is touched. While the programmer runs the window stays alive: its output and progress are
-// shown as they come, and the upload button, which then reads "Stop programming", stops it.
+// The upload workflow: build the line, test the port, run the programmer and give the verdict.
+// A path that cannot be passed on safely is refused before the port is touched. It knows no
+// window: the window and the command line each hand it a watcher of their own.
+//
+// Subsystem floor (programming/): knows no window; includes serial/ and platform/ only.
 #include "upload.h"
 
 #include <windows.h>
 
-#include "app/appState.h"
-#include "app/startup.h"
-#include "app/ui.h"
 #include "platform/codePagePath.h"
 #include "platform/trace.h"
 #include "programmer.h"
 #include "programmerOutput.h"
-#include "resource.h"
 #include "serial/portScan.h"
 
 namespace {
@@ -89,69 +86,30 @@ const UploadVerdict& verdictFor(ProgrammerOutcome outcome)
     return kFailed;
 }
 
-// The window's side of a run: output to the end of the log view (and the trace), progress to
-// the status line, and every message handled while waiting, so the window never stops
-// answering; the upload button's click in that time asks for the stop.
-class WindowWatcher : public ProgrammerWatcher {
-public:
-    void outputLine(const std::string& line) override
-    {
-        trace("%s\n", line.c_str());
-        appendToLogEnd((line + "\r\n").c_str());
-    }
-
-    // Painted at once: the user sees the status of the run while it goes.
-    void progress(const std::string& text) override
-    {
-        setStatusLine(text.c_str());
-        paintNow();
-    }
-
-    bool waitForProcess(HANDLE process, DWORD waitMs) override
-    {
-        MsgWaitForMultipleObjects(1, &process, FALSE, waitMs, QS_ALLINPUT);
-        handleWaitingMessages();
-        return app.stopRequested != 0;
-    }
-};
-
-// While flashing, what could start something else or open the programmer's port is locked and
-// the upload button offers the stop.
-void lockControls(bool flashing)
-{
-    app.flashing = flashing ? 1 : 0;
-    app.stopRequested = 0;
-    showControlStates();
-    // What Windows shows when a shutdown waits for the program (it is refused meanwhile).
-    if (flashing) {
-        ShutdownBlockReasonCreate(app.mainWindow, L"Firmware is being written to the board");
-    } else {
-        ShutdownBlockReasonDestroy(app.mainWindow);
-    }
-}
-
 } // namespace
 
-UploadVerdict flashFirmware(const std::wstring& firmwarePath, ProgrammerWatcher& watcher,
-                            std::string& reason)
+UploadVerdict flashFirmware(const std::string& portName, const std::wstring& firmwarePath,
+                            ProgrammerWatcher& watcher, std::string& reason)
 {
     reason.clear();
     // avrdude takes the path in the code page: one the code page cannot write goes in its
     // short form. Cut to what the button reads of the path field: a path that long never fits
     // the parameter line, so it is refused as too long.
     CodePagePath path = codePagePathOf(firmwarePath);
-    lstrcpynA(app.firmwarePath, path.path.c_str(), sizeof app.firmwarePath);
+    std::string programmerPath = path.path.substr(0, kFirmwarePathRoom - 1);
     if (!path.passable) {
         return kPathNotInCodePage;
     }
-    int params = buildProgrammerParams();
-    if (params == PARAMS_PATH_HAS_QUOTE) {
+    std::string params;
+    int built = buildProgrammerParams(portName, programmerPath, params);
+    if (built == PARAMS_PATH_HAS_QUOTE) {
         return kPathHasQuote;
     }
-    if (params != PARAMS_READY) {
+    if (built != PARAMS_READY) {
         return kPathTooLong;
     }
-    switch (probePort(app.mainWindow, app.portName)) {
+    watcher.progress("Testing serial port..");
+    switch (probePort(portName.c_str())) {
     case PORT_IN_USE:
         return kPortInUse;
     case PORT_NOT_FOUND:
@@ -159,46 +117,9 @@ UploadVerdict flashFirmware(const std::wstring& firmwarePath, ProgrammerWatcher&
     default:
         break;
     }
-    trace("param: %s\n", app.programmerParams);
-    watcher.outputLine(std::string("Programming ") + app.portName + " with " + app.firmwarePath);
-    ProgrammerRun run = runProgrammer(watcher);
+    trace("param: %s\n", params.c_str());
+    watcher.outputLine("Programming " + portName + " with " + programmerPath);
+    ProgrammerRun run = runProgrammer(params, watcher);
     reason = reasonFor(run);
     return verdictFor(run.outcome);
-}
-
-void uploadFirmware()
-{
-    if (app.flashing) {
-        trace("Stop programming requested\n");
-        app.stopRequested = 1;
-        return;
-    }
-    if (!readShownPortName("Programming Arduino:\n")) {
-        refuseUnnamedPort();
-        setStatusLine("OK");
-        return;
-    }
-    trace("Port %s\n", app.portName);
-    wchar_t path[sizeof app.firmwarePath] = L"";
-    GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, 1023);
-    trace("Filename %s\n", narrowText(path).c_str());
-
-    WindowWatcher watcher;
-    std::string reason;
-    lockControls(true);
-    UploadVerdict verdict = flashFirmware(path, watcher, reason);
-    bool closing = app.closeAfterFlash != 0;
-    lockControls(false);
-    if (!reason.empty()) {
-        watcher.outputLine(reason);
-    }
-    if (!closing) {
-        MessageBoxA(app.mainWindow, verdict.text, verdict.caption, MB_OK);
-    }
-    trace("%s", verdict.traceLine);
-    setStatusLine("OK");
-    trace("Programming Arduino done\n");
-    if (closing) {
-        DestroyWindow(app.mainWindow);
-    }
 }

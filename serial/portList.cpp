@@ -1,3 +1,6 @@
+// The port list's model: the names it gives ports and which entry it selects.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #include "portList.h"
 
 #include <ctype.h>

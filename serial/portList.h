@@ -1,6 +1,8 @@
 // What the port list shows: every port Windows knows of, named by the device behind it, and
 // the ports found by trying to open them; and which entry is selected after the list changes.
 // Plain functions of their inputs, so they are tested without a window or a device.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #pragma once
 
 #include <string>

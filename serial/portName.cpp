@@ -1,3 +1,6 @@
+// Port names: the name a text names, and the device path that opens it.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #include "portName.h"
 
 #include <ctype.h>

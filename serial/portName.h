@@ -1,6 +1,8 @@
 // The port a text names: what the port list shows (a listed entry such as "COM5" or
 // "COM5 - Arduino Mega 2560", or what the user typed) turned into the bare port name that the
 // upload and log mode open.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #pragma once
 
 #include <string>

@@ -5,11 +5,12 @@
 // GUI thread and must never block it. A write gives up after a second, so a device that stops
 // taking data cannot hang the window either. A connection whose construction failed holds no open
 // handle; its handle is reset after closing, so releasing it closes nothing a second time.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #include "serial.h"
 
 #include <string.h>
 
-#include "app/appState.h"
 #include "platform/trace.h"
 
 Serial::Serial(const char* devicePath, DWORD baudRate)
@@ -21,9 +22,9 @@ Serial::Serial(const char* devicePath, DWORD baudRate)
         trace("ERROR: Could not open com port\n");
         if (error == ERROR_ACCESS_DENIED) {
             trace("ERROR: Port access denied\n");
-            app.portStatus = PORT_STATUS_ACCESS_DENIED;
+            openStatus = PORT_STATUS_ACCESS_DENIED;
         } else {
-            app.portStatus = PORT_STATUS_NOT_OPENED;
+            openStatus = PORT_STATUS_NOT_OPENED;
         }
         return;
     }
@@ -37,7 +38,7 @@ Serial::Serial(const char* devicePath, DWORD baudRate)
     if (!SetCommTimeouts(handle, &timeouts)) {
         close();
         trace("ERROR: Could not set com port time-outs\n");
-        app.portStatus = PORT_STATUS_TIMEOUTS_REFUSED;
+        openStatus = PORT_STATUS_TIMEOUTS_REFUSED;
         return;
     }
 
@@ -68,11 +69,11 @@ Serial::Serial(const char* devicePath, DWORD baudRate)
     if (!SetCommState(handle, &settings)) {
         close();
         trace("ERROR: Could not set com port parameters\n");
-        app.portStatus = PORT_STATUS_SETTINGS_REFUSED;
+        openStatus = PORT_STATUS_SETTINGS_REFUSED;
         return;
     }
 
-    app.portStatus = PORT_STATUS_OPEN;
+    openStatus = PORT_STATUS_OPEN;
     trace("Serial port open: %p\n", handle);
 }
 

@@ -1,11 +1,21 @@
 // The log mode's connection to a serial port.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #pragma once
 
 #include <windows.h>
 
-// Opens and configures the port on construction and reports the outcome in the application
-// state's portStatus (0 open; 1 not openable; 2 in use; 3 time-outs refused; 4 line settings
-// refused). Only a connection whose status was 0 may be read or written.
+// Port status codes a construction leaves.
+enum PortStatus {
+    PORT_STATUS_OPEN = 0,
+    PORT_STATUS_NOT_OPENED = 1,
+    PORT_STATUS_ACCESS_DENIED = 2,
+    PORT_STATUS_TIMEOUTS_REFUSED = 3,
+    PORT_STATUS_SETTINGS_REFUSED = 4,
+};
+
+// Opens and configures the port on construction; status() tells how that went. Only a connection
+// whose status is PORT_STATUS_OPEN may be read or written.
 class Serial {
 public:
     Serial(const char* devicePath, DWORD baudRate);
@@ -13,6 +23,9 @@ public:
 
     Serial(const Serial&) = delete;
     Serial& operator=(const Serial&) = delete;
+
+    // How the construction went: open, or why not.
+    int status() const { return openStatus; }
 
     // Returns at once with what has arrived (0 when nothing had, or the read failed). With
     // terminate, at most capacity - 1 bytes are read and a NUL is stored after them.
@@ -33,14 +46,6 @@ private:
     void close();
 
     HANDLE handle;
+    int openStatus = PORT_STATUS_NOT_OPENED;
     bool readFailed = false;
-};
-
-// Port status codes left by a construction.
-enum PortStatus {
-    PORT_STATUS_OPEN = 0,
-    PORT_STATUS_NOT_OPENED = 1,
-    PORT_STATUS_ACCESS_DENIED = 2,
-    PORT_STATUS_TIMEOUTS_REFUSED = 3,
-    PORT_STATUS_SETTINGS_REFUSED = 4,
 };

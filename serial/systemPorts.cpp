@@ -1,3 +1,6 @@
+// The serial ports the system's device list knows, with their names and hardware ids.
+//
+// Lower floor (serial/): knows no window; includes platform/ only.
 #include "systemPorts.h"
 
 #include <windows.h>

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "appState.h"
-#include "gateway/fileLogging.h"
 #include "gateway/logFile.h"
+#include "logKeeping.h"
 #include "logViewLimit.h"
 #include "resource.h"
 #include "startup.h"

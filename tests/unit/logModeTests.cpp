@@ -1,12 +1,13 @@
 // The pieces of log mode that need no device: received text made showable, the command-length
-// rule, and a poll that arrives when no connection is open.
+// rule, a poll that arrives when no port is open, and the command buttons while log mode is off.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "appState.h"
 #include "gateway/gatewayCommands.h"
-#include "gateway/logMode.h"
+#include "gateway/logSession.h"
+#include "logModeCommands.h"
 #include "resource.h"
 #include "testWindow.h"
 
@@ -37,25 +38,45 @@ TEST(TypedCommand, NeedsAtLeastFiveCharacters)
     EXPECT_TRUE(isValidCommandLength(98));
 }
 
-using LogModeWindowTest = MainWindowTest;
+// Records what a session reports.
+class RecordingWatcher : public LogSessionWatcher {
+public:
+    void show(const char* text) override { shown += text; }
+    void stateChanged() override { ++changes; }
+    void status(const char* text) override { statuses += text; }
+    void logFileStopped(const std::string&, const std::string&) override { ++fileStops; }
 
-TEST_F(LogModeWindowTest, TimerTickWithoutAConnectionDoesNothing)
+    std::string shown;
+    std::string statuses;
+    int changes = 0;
+    int fileStops = 0;
+};
+
+TEST(LogSessionTest, APollWithoutAnOpenPortDoesNothing)
 {
-    SetDlgItemTextA(app.mainWindow, IDC_LOG_VIEW, "kept");
-    app.loggingOn = 1;       // a tick queued just before the stop released the connection
-    app.connection = nullptr;
-    SendMessageA(app.mainWindow, WM_TIMER, 1, 0);
-    app.loggingOn = 0;
-    SendMessageA(app.mainWindow, WM_TIMER, 1, 0);
-    EXPECT_EQ(text(IDC_LOG_VIEW), "kept");
+    // A tick already queued when log mode stopped, or one after a refused open.
+    RecordingWatcher watcher;
+    LogFile file;
+    LogSession session(watcher, file);
+    session.poll();
+    EXPECT_EQ(session.open(std::string(20, '9')), 1) << "a name no device path can hold";
+    session.poll();
+    session.close();
+    session.poll();
+    EXPECT_EQ(watcher.shown + watcher.statuses, "");
+    EXPECT_EQ(watcher.changes + watcher.fileStops, 0);
+    EXPECT_FALSE(session.isOpen());
+    EXPECT_FALSE(session.isLost());
 }
+
+using LogModeWindowTest = MainWindowTest;
 
 TEST_F(LogModeWindowTest, CommandButtonsDoNothingWhileLogModeIsOff)
 {
     SetDlgItemTextA(app.mainWindow, IDC_COMMAND_FIELD, "10;version;");
     SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_SEND_COMMAND_BUTTON, BN_CLICKED), 0);
     SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_GATEWAY_DEBUG_BUTTON, BN_CLICKED), 0);
-    EXPECT_EQ(app.gatewayDebugOn, 0);
+    EXPECT_FALSE(isGatewayDebugOn());
     EXPECT_EQ(text(IDC_LOG_VIEW), "");
 }
 

@@ -22,20 +22,18 @@ namespace {
 
 class ParamsTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetAppState(); }
-
     int build(const std::string& port, const std::string& path)
     {
-        lstrcpynA(app.portName, port.c_str(), sizeof app.portName);
-        lstrcpynA(app.firmwarePath, path.c_str(), sizeof app.firmwarePath);
-        return buildProgrammerParams();
+        line = "left from before";
+        return buildProgrammerParams(port, path, line);
     }
+
+    std::string line;
 };
 
 TEST_F(ParamsTest, LineForABoardOnCom3)
 {
     ASSERT_EQ(build("COM3", "C:\\firmware\\gateway.cpp.hex"), PARAMS_READY);
-    std::string line = app.programmerParams;
     EXPECT_EQ(line, "-p atmega2560 -c stk500v2 -P \\\\.\\COM3 -b 115200 -D "
                     "-U flash:w:\"C:\\firmware\\gateway.cpp.hex\":i ");
     EXPECT_EQ(line.size(), 94u);
@@ -44,8 +42,7 @@ TEST_F(ParamsTest, LineForABoardOnCom3)
 TEST_F(ParamsTest, EmptyPathAndPortGoInAsEmptyText)
 {
     ASSERT_EQ(build("", ""), PARAMS_READY);
-    EXPECT_STREQ(app.programmerParams,
-                 "-p atmega2560 -c stk500v2 -P \\\\.\\ -b 115200 -D -U flash:w:\"\":i ");
+    EXPECT_EQ(line, "-p atmega2560 -c stk500v2 -P \\\\.\\ -b 115200 -D -U flash:w:\"\":i ");
 }
 
 TEST_F(ParamsTest, LongestPathThatFitsAndOneMore)
@@ -54,9 +51,9 @@ TEST_F(ParamsTest, LongestPathThatFitsAndOneMore)
     for (std::string port : {"COM3", "COM10"}) {
         std::string fits(976 - port.size(), 'p');
         ASSERT_EQ(build(port, fits), PARAMS_READY) << port;
-        EXPECT_EQ(strlen(app.programmerParams), 1039u);
+        EXPECT_EQ(line.size(), 1039u);
         EXPECT_EQ(build(port, fits + "p"), PARAMS_PATH_TOO_LONG) << port;
-        EXPECT_STREQ(app.programmerParams, "") << "a refused line is never left half-built";
+        EXPECT_EQ(line, "") << "a refused line is never left half-built";
     }
     EXPECT_EQ(build("COM3", std::string(1022, 'p')), PARAMS_PATH_TOO_LONG);
 }
@@ -65,7 +62,7 @@ TEST_F(ParamsTest, PathWithADoubleQuoteIsRefused)
 {
     // It would end the quoted file name and pass the rest as options of the programmer.
     EXPECT_EQ(build("COM3", "C:\\fw.hex\":i -U eeprom:w:\"C:\\x.hex"), PARAMS_PATH_HAS_QUOTE);
-    EXPECT_STREQ(app.programmerParams, "");
+    EXPECT_EQ(line, "");
     EXPECT_EQ(build("COM3", "\""), PARAMS_PATH_HAS_QUOTE);
     EXPECT_EQ(build("COM3", "C:\\it's here\\gateway.cpp.hex"), PARAMS_READY);
 }
@@ -154,6 +151,8 @@ bool processEnded(DWORD id)
     return ended;
 }
 
+const std::string kParams = "-p atmega2560 -U flash:w:\"C:\\a b.hex\":i ";
+
 // Runs the programmer with a fresh folder on PATH, with or without the stand-in in it.
 class RunProgrammerTest : public MainWindowTest {
 protected:
@@ -166,7 +165,6 @@ protected:
         CreateDirectoryA(folder.c_str(), nullptr);
         GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath);
         SetEnvironmentVariableA("PATH", (folder + ";" + previousPath).c_str());
-        lstrcpyA(app.programmerParams, "-p atmega2560 -U flash:w:\"C:\\a b.hex\":i ");
     }
 
     void TearDown() override
@@ -226,7 +224,7 @@ protected:
     {
         setTracing(true);
         CapturedOutput output;
-        outcome = runProgrammer(watcher, limitMs).outcome;
+        outcome = runProgrammer(kParams, watcher, limitMs).outcome;
         setTracing(false);
         return output.finish();
     }
@@ -248,7 +246,7 @@ TEST_F(RunProgrammerTest, ExitCodeZeroIsSuccessAndTheLineArrivesWhole)
     EXPECT_EQ(watcher.progressTexts.back(), "OK");
     EXPECT_EQ(lines, kSection + "Exitcode 0\nExternal program ended successfully\n"
                                 "Execute external program done\n");
-    EXPECT_EQ(readFile("avrdude-params.txt"), app.programmerParams);
+    EXPECT_EQ(readFile("avrdude-params.txt"), kParams);
 }
 
 TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
@@ -266,7 +264,7 @@ TEST_F(RunProgrammerTest, NonZeroExitCodeIsFailure)
 TEST_F(RunProgrammerTest, ProgrammerThatCannotBeStartedSaysWhy)
 {
     writeFile("avrdude.exe", "not a program");
-    ProgrammerRun run = runProgrammer(watcher);
+    ProgrammerRun run = runProgrammer(kParams, watcher);
     EXPECT_EQ(run.outcome, PROGRAMMER_MISSING);
     EXPECT_NE(run.startError, 0u);
     std::string status = watcher.progressTexts.back();
@@ -355,9 +353,9 @@ TEST_F(RunProgrammerTest, StopAfterTheProgrammerEndedReportsItsOwnOutcome)
 {
     LateStopWatcher late;
     installStandIn("1");
-    EXPECT_EQ(runProgrammer(late).outcome, PROGRAMMER_FAILED);
+    EXPECT_EQ(runProgrammer(kParams, late).outcome, PROGRAMMER_FAILED);
     installStandIn("0");
-    EXPECT_EQ(runProgrammer(late).outcome, PROGRAMMER_SUCCEEDED);
+    EXPECT_EQ(runProgrammer(kParams, late).outcome, PROGRAMMER_SUCCEEDED);
 }
 
 TEST_F(RunProgrammerTest, StopEndsTheProgrammerAndWhatItStartedAtOnce)

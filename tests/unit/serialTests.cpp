@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "appState.h"
 #include "platform/trace.h"
 #include "serial/portScan.h"
 #include "serial/serial.h"
@@ -21,12 +20,8 @@ const char* const kDevicePath = "\\\\.\\COM7";
 
 class SerialTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetAppState();
-        app.portStatus = -1; // so a construction that writes no status is noticed
-    }
-    void TearDown() override { resetAppState(); }
+    void SetUp() override { setTracing(false); }
+    void TearDown() override { setTracing(false); }
 
     // Constructs a connection with debug mode on and returns its trace lines.
     std::string openTraced(std::unique_ptr<Serial>& connection, DWORD baudRate = 57600)
@@ -75,7 +70,7 @@ TEST_F(SerialTest, MissingPortGivesStatusOneWithOneTraceLine)
     peer.unmap(kPort);
     std::unique_ptr<Serial> connection;
     EXPECT_EQ(openTraced(connection), "ERROR: Could not open com port\n");
-    EXPECT_EQ(app.portStatus, PORT_STATUS_NOT_OPENED);
+    EXPECT_EQ(connection->status(), PORT_STATUS_NOT_OPENED);
     EXPECT_EQ(deleteTraced(connection), "") << "nothing was open, nothing is closed";
 }
 
@@ -85,7 +80,7 @@ TEST_F(SerialTest, PortInUseGivesStatusTwo)
     std::unique_ptr<Serial> connection;
     EXPECT_EQ(openTraced(connection),
               "ERROR: Could not open com port\nERROR: Port access denied\n");
-    EXPECT_EQ(app.portStatus, PORT_STATUS_ACCESS_DENIED);
+    EXPECT_EQ(connection->status(), PORT_STATUS_ACCESS_DENIED);
     EXPECT_EQ(deleteTraced(connection), "");
 }
 
@@ -94,7 +89,7 @@ TEST_F(SerialTest, RefusedTimeOutsGiveStatusThreeAndCloseOnce)
     peer.mapTo(kPort, "/dev/null");
     std::unique_ptr<Serial> connection;
     std::string lines = openTraced(connection);
-    EXPECT_EQ(app.portStatus, PORT_STATUS_TIMEOUTS_REFUSED);
+    EXPECT_EQ(connection->status(), PORT_STATUS_TIMEOUTS_REFUSED);
     size_t end = lines.find('\n');
     ASSERT_NE(end, std::string::npos);
     std::string closing = lines.substr(0, end);
@@ -116,7 +111,7 @@ TEST_F(SerialTest, OpenPortTracesTheHandleItLaterCloses)
     peer.mapPty(kPort);
     std::unique_ptr<Serial> connection;
     std::string opened = openTraced(connection);
-    EXPECT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    EXPECT_EQ(connection->status(), PORT_STATUS_OPEN);
     ASSERT_EQ(opened.substr(0, 18), "Serial port open: ");
     EXPECT_EQ(opened.size(), 18u + 8u + 1u);
     DWORD flags = 0;
@@ -129,14 +124,14 @@ TEST_F(SerialTest, OpenPortTracesTheHandleItLaterCloses)
     EXPECT_EQ(closed, "Closing serial port: " + opened.substr(18));
     EXPECT_TRUE(waitFor([&] { return peer.closes(kPort) == 1; }))
         << "deleting the connection releases the port";
-    EXPECT_EQ(probePort(nullptr, kPort), PORT_FREE);
+    EXPECT_EQ(probePort(kPort), PORT_FREE);
 }
 
 TEST_F(SerialTest, ReadOnSilenceReturnsAtOnceWithNothing)
 {
     peer.mapPty(kPort);
     Serial connection(kDevicePath, 57600);
-    ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    ASSERT_EQ(connection.status(), PORT_STATUS_OPEN);
     char buffer[64];
     memset(buffer, 'x', sizeof buffer);
     DWORD start = GetTickCount();
@@ -150,7 +145,7 @@ TEST_F(SerialTest, ReadStopsAtCapacityWithAndWithoutTerminator)
 {
     peer.mapPty(kPort);
     Serial connection(kDevicePath, 57600);
-    ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    ASSERT_EQ(connection.status(), PORT_STATUS_OPEN);
     peer.send(kPort, "0123456789ABCDEFGHIJ");
     ASSERT_TRUE(waitFor([&] { return peer.queued(kPort) == 20; }));
 
@@ -168,7 +163,7 @@ TEST_F(SerialTest, WritesReachThePeerExactly)
 {
     peer.mapPty(kPort);
     Serial connection(kDevicePath, 57600);
-    ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    ASSERT_EQ(connection.status(), PORT_STATUS_OPEN);
     EXPECT_EQ(connection.writeText("10;version;\n"), 12);
     EXPECT_EQ(peer.waitForReceived(kPort, 12, kCatchUpMs), "10;version;\n");
 
@@ -181,7 +176,7 @@ TEST_F(SerialTest, EveryByteThePeerSendsArrivesWhole)
 {
     peer.mapPty(kPort);
     Serial connection(kDevicePath, 57600);
-    ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    ASSERT_EQ(connection.status(), PORT_STATUS_OPEN);
     std::string sent;
     for (int i = 0; i < 3000; ++i) {
         sent += static_cast<char>(i % 256);
@@ -199,7 +194,7 @@ TEST_F(SerialTest, PortGetsTheLineSettingsWithDistinctXonAndXoff)
     peer.mapPty(kPort);
     std::unique_ptr<Serial> connection;
     std::string opened = openTraced(connection);
-    ASSERT_EQ(app.portStatus, PORT_STATUS_OPEN);
+    ASSERT_EQ(connection->status(), PORT_STATUS_OPEN);
     DCB settings = {};
     settings.DCBlength = sizeof settings;
     ASSERT_TRUE(GetCommState(handleIn(opened), &settings));
@@ -219,7 +214,7 @@ TEST_F(SerialTest, BaudRateIsPassedOnUnchecked)
     peer.mapPty(kPort);
     for (DWORD rate : {57600ul, 115200ul, 12345ul}) {
         Serial connection(kDevicePath, rate);
-        EXPECT_EQ(app.portStatus, PORT_STATUS_OPEN) << rate;
+        EXPECT_EQ(connection.status(), PORT_STATUS_OPEN) << rate;
     }
 }
 

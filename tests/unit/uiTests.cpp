@@ -75,21 +75,22 @@ TEST_F(UiTest, PortNameIsWhatThePortListShows)
 {
     HWND ports = control(IDC_PORT_LIST);
     SendMessageA(ports, CB_RESETCONTENT, 0, 0);
-    EXPECT_FALSE(readShownPortName("Programming Arduino:\n")) << "an empty list names no port";
+    std::string port = "COM7";
+    EXPECT_FALSE(readShownPortName("Programming Arduino:\n", port)) << "an empty list names no port";
 
     SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM3"));
     SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("COM10"));
     SendMessageA(ports, CB_SETCURSEL, 1, 0);
-    EXPECT_TRUE(readShownPortName("Programming Arduino:\n"));
-    EXPECT_STREQ(app.portName, "COM3");
+    EXPECT_TRUE(readShownPortName("Programming Arduino:\n", port));
+    EXPECT_EQ(port, "COM3");
 
     SetWindowTextA(ports, " com12 ");
-    EXPECT_TRUE(readShownPortName("Programming Arduino:\n"));
-    EXPECT_STREQ(app.portName, "COM12") << "a typed name replaces the selected entry";
+    EXPECT_TRUE(readShownPortName("Programming Arduino:\n", port));
+    EXPECT_EQ(port, "COM12") << "a typed name replaces the selected entry";
 
     SetWindowTextA(ports, std::string(3000, 'x').c_str());
-    EXPECT_FALSE(readShownPortName("Programming Arduino:\n"));
-    EXPECT_STREQ(app.portName, "") << "text that names no port leaves no earlier port in force";
+    EXPECT_FALSE(readShownPortName("Programming Arduino:\n", port));
+    EXPECT_EQ(port, "") << "text that names no port leaves no earlier port in force";
 }
 
 TEST_F(UiTest, BaudRadioClickLeavesExactlyThatRadioChecked)

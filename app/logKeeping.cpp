@@ -1,21 +1,22 @@
 // Keeping the log. The file is opened for appending, so choosing an existing log file adds to
-// it. A write that fails closes the file at once and says so in the log view; the box comes
-// from a posted message, after the poll that found the failure has finished.
-#include "fileLogging.h"
+// it. A write that fails closes the file at once and log mode says so in the log view; the box
+// comes from a posted message, after the poll that found the failure has finished.
+//
+// Top floor (app/, the window): may include every floor below it.
+#include "logKeeping.h"
 
 #include <commdlg.h>
 
-#include "app/appState.h"
-#include "app/ui.h"
-#include "logFile.h"
+#include "appState.h"
 #include "platform/codePagePath.h"
 #include "platform/fileDialog.h"
 #include "platform/trace.h"
 #include "resource.h"
+#include "ui.h"
 
 namespace {
 
-LogFile logFile;
+LogFile gatewayLogFile;
 std::string failedPath;   // the file whose write failed, until its box was shown
 std::string failedReason;
 
@@ -38,17 +39,6 @@ void showFileError(const char* what, const char* path, DWORD error)
 {
     std::string text = std::string(what) + "\n" + path + "\n(" + describeFileError(error) + ").";
     MessageBoxA(app.mainWindow, text.c_str(), "Error", MB_OK | MB_ICONERROR);
-}
-
-void stopAfterWriteError()
-{
-    failedPath = logFile.path();
-    failedReason = describeFileError(logFile.lastError());
-    trace("Log file write failed: %s\n", failedReason.c_str());
-    logFile.close();
-    tickLogToFile(false);
-    appendToLogEnd(("-- Log file stopped: " + failedReason + " --\r\n").c_str());
-    PostMessageA(app.mainWindow, kLogFileFailedMessage, 0, 0);
 }
 
 } // namespace
@@ -94,9 +84,9 @@ void saveLogAs()
 
 void toggleLogToFile()
 {
-    if (logFile.isOpen()) {
-        trace("Log to file off: %s\n", logFile.path().c_str());
-        logFile.close();
+    if (gatewayLogFile.isOpen()) {
+        trace("Log to file off: %s\n", gatewayLogFile.path().c_str());
+        gatewayLogFile.close();
         tickLogToFile(false);
         return;
     }
@@ -115,7 +105,8 @@ bool startLogFile(const std::wstring& path)
 {
     std::string reason;
     if (!reopenLogFile(path, reason)) {
-        showFileError("Could not open the log file", logFile.path().c_str(), logFile.lastError());
+        showFileError("Could not open the log file", gatewayLogFile.path().c_str(),
+                      gatewayLogFile.lastError());
         return false;
     }
     return true;
@@ -123,47 +114,36 @@ bool startLogFile(const std::wstring& path)
 
 bool reopenLogFile(const std::wstring& path, std::string& reason)
 {
-    if (!logFile.open(path)) {
-        reason = describeFileError(logFile.lastError());
+    if (!gatewayLogFile.open(path)) {
+        reason = describeFileError(gatewayLogFile.lastError());
         return false;
     }
-    trace("Log to file on: %s\n", logFile.path().c_str());
+    trace("Log to file on: %s\n", gatewayLogFile.path().c_str());
     tickLogToFile(true);
     return true;
 }
 
-void logReceived(const char* text, size_t count)
+LogFile& logFile()
 {
-    if (logFile.isOpen() && !logFile.write(text, count, logTimeNow())) {
-        stopAfterWriteError();
-    }
-}
-
-void logLine(const char* text)
-{
-    if (logFile.isOpen() && !logFile.writeLine(text, logTimeNow())) {
-        stopAfterWriteError();
-    }
-}
-
-void logPortLost(const char* note)
-{
-    LogTime time = logTimeNow();
-    if (logFile.isOpen() && !(logFile.endPartialLine(time) && logFile.writeLine(note, time))) {
-        stopAfterWriteError();
-        return;
-    }
-    logFile.flushToDisk(); // what came before the loss is kept, whatever happens next
+    return gatewayLogFile;
 }
 
 std::string logFilePath()
 {
-    return logFile.isOpen() ? logFile.path() : std::string();
+    return gatewayLogFile.isOpen() ? gatewayLogFile.path() : std::string();
 }
 
 void closeLogFile()
 {
-    logFile.close();
+    gatewayLogFile.close();
+}
+
+void noteLogFileStopped(const std::string& path, const std::string& reason)
+{
+    failedPath = path;
+    failedReason = reason;
+    tickLogToFile(false);
+    PostMessageA(app.mainWindow, kLogFileFailedMessage, 0, 0);
 }
 
 void reportLogFileError()

@@ -1,12 +1,14 @@
 // Keeping the log: "Save log as..." and "Log to file..." on the window's system menu, and the
-// one log file the program writes while "Log to file..." is ticked.
+// one log file the program writes while "Log to file..." is ticked (log mode writes it).
+//
+// Top floor (app/, the window): may include every floor below it.
 #pragma once
 
 #include <windows.h>
 
-#include <stddef.h>
-
 #include <string>
+
+#include "gateway/logFile.h"
 
 // Adds the two commands to the main window's system menu.
 void addLogFileCommands(HWND window);
@@ -20,18 +22,15 @@ bool startLogFile(const char* path);
 // The same at start-up for the file the last run wrote: no box; false with the reason.
 bool reopenLogFile(const std::wstring& path, std::string& reason);
 
-// What log mode writes to the file while one is open: received bytes, and lines of the
-// program's own (a command it sent, a note about the port). A port that went away leaves
-// its last line unfinished: portLost writes that part and then the note.
-void logReceived(const char* text, size_t count);
-void logLine(const char* text);
-void logPortLost(const char* note);
+// The file log mode writes to while "Log to file..." is on.
+LogFile& logFile();
 
 // The file being written, empty when none is.
 std::string logFilePath();
 void closeLogFile();
 
-// Shows the box about a failed write. The failure posts this message to the main window, so
-// the box never opens inside the poll that found it.
+// A write to the log file failed and closed it: the menu is unticked, and the box about it is
+// shown from this message posted to the main window, never inside the poll that found it.
+void noteLogFileStopped(const std::string& path, const std::string& reason);
 constexpr UINT kLogFileFailedMessage = WM_APP + 1;
 void reportLogFileError();

@@ -1,0 +1,24 @@
+// The window's side of log mode: "Serial Port Logging", "Send Command", "Log Mode: Debug" and
+// the poll timer. It owns the log session and shows what the session reports.
+//
+// Top floor (app/, the window): may include every floor below it.
+#pragma once
+
+// What the controls depend on.
+bool isLogging();      // log mode is on: starting, running, or waiting for a lost port
+bool isGatewayOpen();  // log mode has its port and the gateway answered
+bool isGatewayDebugOn();
+
+// Handler of "Serial Port Logging": starts log mode when it is off, stops it when it runs.
+void toggleLogMode();
+// Handler of "Send Command".
+void sendTypedCommand();
+// Handler of "Log Mode: Debug".
+void toggleGatewayDebug();
+
+// The poll timer's tick: identifier 1 of the main window, once a second while log mode is on.
+constexpr unsigned kPollTimer = 1;
+void pollGateway();
+// The Windows session ends: what the gateway sent last is read into the view and the log file
+// (a lost port is not tried again now).
+void readGatewayOnceMore();
