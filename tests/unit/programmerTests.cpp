@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "appState.h"
 #include "platform/trace.h"
 #include "platform/codePagePath.h"
 #include "programming/programmer.h"
-#include "resource.h"
 #include "testWindow.h"
 #include "waitFor.h"
 
@@ -154,11 +152,10 @@ bool processEnded(DWORD id)
 const std::string kParams = "-p atmega2560 -U flash:w:\"C:\\a b.hex\":i ";
 
 // Runs the programmer with a fresh folder on PATH, with or without the stand-in in it.
-class RunProgrammerTest : public MainWindowTest {
+class RunProgrammerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        MainWindowTest::SetUp();
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         folder = std::string(temp) + "programmer-" + std::to_string(GetCurrentProcessId()) + "\\";
@@ -180,7 +177,6 @@ protected:
         for (int attempt = 0; attempt < 30 && !RemoveDirectoryA(folder.c_str()); ++attempt) {
             Sleep(100);
         }
-        MainWindowTest::TearDown();
     }
 
     void installStandIn(const std::string& exitCode, const std::string& wait = "")
