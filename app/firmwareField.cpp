@@ -15,6 +15,8 @@
 namespace {
 
 bool fileChosen = false;
+std::wstring chosenPath; // the file last chosen, dropped or given, whole
+std::wstring shownPath;  // what the path field showed for it
 
 bool chooseFirmwareFile(std::wstring& path)
 {
@@ -40,6 +42,10 @@ void takeFirmwarePath(const std::wstring& chosen)
     } else {
         SetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, chosen.c_str());
     }
+    chosenPath = chosen;
+    wchar_t shown[kFirmwarePathRoom] = L"";
+    GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, shown, kFirmwarePathRoom);
+    shownPath = shown;
     fileChosen = true;
     showControlStates();
 }
@@ -60,6 +66,11 @@ LRESULT CALLBACK pathFieldWithDrops(HWND field, UINT message, WPARAM wParam, LPA
 bool isFileChosen()
 {
     return fileChosen;
+}
+
+std::wstring firmwarePathToRemember(const std::wstring& fieldText)
+{
+    return !shownPath.empty() && fieldText == shownPath ? chosenPath : fieldText;
 }
 
 void selectFirmwareFile()

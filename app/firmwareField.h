@@ -12,6 +12,11 @@
 // A firmware file was chosen, dropped or given (the upload button may then be used).
 bool isFileChosen();
 
+// The firmware path to remember for the next start, given what the path field holds: the file
+// chosen, dropped or given, whole, while the field still shows it (maybe in the code page's
+// short form); what was typed otherwise.
+std::wstring firmwarePathToRemember(const std::wstring& fieldText);
+
 // Handler of "Select &File".
 void selectFirmwareFile();
 

@@ -103,21 +103,20 @@ bool startLogFile(const char* path)
 
 bool startLogFile(const std::wstring& path)
 {
-    std::string reason;
-    if (!reopenLogFile(path, reason)) {
-        showFileError("Could not open the log file", gatewayLogFile.path().c_str(),
-                      gatewayLogFile.lastError());
+    LogFile opened;
+    if (!opened.open(path)) {
+        showFileError("Could not open the log file", opened.path().c_str(), opened.lastError());
         return false;
     }
-    return true;
+    return resumeLogFile(opened);
 }
 
-bool reopenLogFile(const std::wstring& path, std::string& reason)
+bool resumeLogFile(LogFile& opened)
 {
-    if (!gatewayLogFile.open(path)) {
-        reason = describeFileError(gatewayLogFile.lastError());
-        return false;
+    if (gatewayLogFile.isOpen()) {
+        return false; // the user chose one meanwhile
     }
+    gatewayLogFile.takeOver(opened);
     trace("Log to file on: %s\n", gatewayLogFile.path().c_str());
     tickLogToFile(true);
     return true;
@@ -131,6 +130,11 @@ LogFile& logFile()
 std::string logFilePath()
 {
     return gatewayLogFile.isOpen() ? gatewayLogFile.path() : std::string();
+}
+
+std::wstring logFileFullPath()
+{
+    return gatewayLogFile.isOpen() ? gatewayLogFile.fullPath() : std::wstring();
 }
 
 void closeLogFile()

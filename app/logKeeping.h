@@ -19,14 +19,16 @@ void toggleLogToFile();
 // What "Log to file..." does with the chosen path; false (after a box) when it cannot be opened.
 bool startLogFile(const std::wstring& path);
 bool startLogFile(const char* path);
-// The same at start-up for the file the last run wrote: no box; false with the reason.
-bool reopenLogFile(const std::wstring& path, std::string& reason);
+// Log to file with a file opened elsewhere (at start-up, the one the last run wrote, opened off
+// the window's thread); false, leaving it, when a log file was chosen meanwhile.
+bool resumeLogFile(LogFile& opened);
 
 // The file log mode writes to while "Log to file..." is on.
 LogFile& logFile();
 
-// The file being written, empty when none is.
+// The file being written, empty when none is: as messages show it, and whole.
 std::string logFilePath();
+std::wstring logFileFullPath();
 void closeLogFile();
 
 // A write to the log file failed and closed it: the menu is unticked, and the box about it is

@@ -11,10 +11,12 @@
 #include "controlStates.h"
 #include "debugScreen.h"
 #include "deviceChange.h"
+#include "dpiChange.h"
 #include "firmwareField.h"
 #include "logKeeping.h"
 #include "logModeCommands.h"
 #include "platform/trace.h"
+#include "platform/uiTask.h"
 #include "portListControl.h"
 #include "resource.h"
 #include "sessionSettings.h"
@@ -168,6 +170,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PostQuitMessage(0);
         return 0;
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_PORT_LIST &&
+            (HIWORD(wParam) == CBN_SELCHANGE || HIWORD(wParam) == CBN_EDITCHANGE)) {
+            notePortChoice();
+            return 0;
+        }
         if (HIWORD(wParam) != 0) {
             break;
         }
@@ -180,6 +187,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case kLogFileFailedMessage:
         reportLogFileError();
+        return 0;
+    case kUiTaskDoneMessage:
+        finishUiTask(lParam);
         return 0;
     case WM_TIMER:
         if (wParam == kPortRefreshTimer) {
@@ -200,6 +210,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             DragFinish(reinterpret_cast<HDROP>(wParam));
         }
         return 0;
+    case WM_DPICHANGED:
+        if (layOutForDpi(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam))) {
+            return 0;
+        }
+        break;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
         greyMenuCommands(reinterpret_cast<HMENU>(wParam));
@@ -207,5 +222,6 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    // A dialog's class procedure leaves the rest to the dialog manager.
+    return DefDlgProcA(window, message, wParam, lParam);
 }

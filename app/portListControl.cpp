@@ -1,5 +1,7 @@
 // The port list control: filled from a scan of the serial ports, kept up to date as devices come
-// and go, and asked which port and device it shows.
+// and go, and asked which port and device it shows. The port shown is the user's choice once
+// they picked or typed one (or the last run's was found at start-up): devices that come and go
+// never change it, and a refresh that changes no entry does not touch the control at all.
 //
 // Top floor (app/, the window): may include every floor below it.
 #include "portListControl.h"
@@ -24,6 +26,15 @@ namespace {
 // (kept for refreshes, which open nothing).
 std::vector<PortEntry> listed;
 std::vector<std::string> probed;
+// Whether the port shown is the user's choice, and the text the program itself last showed:
+// text that differs from it was picked or typed by the user.
+bool choiceInForce = false;
+std::string programText;
+// The port the list last showed when it was filled, and the device behind it, kept while that
+// port is gone, so that the next start finds the board again.
+std::string keptPort;
+std::string keptDevice;
+bool filling = false;    // the program itself is changing the control
 
 int portNumber(const PortEntry& entry)
 {
@@ -48,10 +59,7 @@ void fitDropDown(HWND list, const std::vector<PortEntry>& ports)
     SendMessageA(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
 }
 
-// The list's entries, traced in port order; then the entry chosen is selected, unless what the
-// user typed is to stay.
-void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
-                  bool keepTyped = false)
+void traceInPortOrder(const std::vector<PortEntry>& ports)
 {
     std::vector<PortEntry> inOrder = ports;
     std::stable_sort(inOrder.begin(), inOrder.end(), [](const PortEntry& a, const PortEntry& b) {
@@ -61,39 +69,67 @@ void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
         trace("%s found\n", port.portName.c_str());
     }
     trace("Serial port detection done\n");
+}
+
+std::string deviceOf(const std::string& portName)
+{
+    for (const PortEntry& entry : listed) {
+        if (entry.portName == portName) {
+            return entry.deviceId;
+        }
+    }
+    return std::string();
+}
+
+// The list's entries; then the entry chosen is selected, or the text given is shown.
+void fillPortList(HWND window, const std::vector<PortEntry>& ports, int chosen,
+                  const std::string& text = std::string())
+{
     HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    filling = true;
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (const PortEntry& port : ports) {
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port.text.c_str()));
     }
     fitDropDown(list, ports);
-    LRESULT index = 0; // the first entry the list shows, when none in particular is chosen
-    if (chosen >= 0) {
-        index = SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(ports[chosen].text.c_str()));
-    }
-    if (!keepTyped) {
+    listed = ports;
+    if (!text.empty()) {
+        SetWindowTextA(list, text.c_str());
+    } else {
+        LRESULT index = 0; // the first entry the list shows, when none in particular is chosen
+        if (chosen >= 0) {
+            index = SendMessageA(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(ports[chosen].text.c_str()));
+        }
         SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
-    listed = ports;
+    filling = false;
+    programText = windowText(list);
+    std::string port = portNameFromText(programText);
+    std::string device = deviceOf(port);
+    if (port != keptPort || !device.empty()) {
+        keptPort = port;
+        keptDevice = device;
+    }
 }
 
-// Rebuilds the list from the system's ports and the probed ones. What the user typed over the
-// list stays, unless a Mega arrived to be selected.
-void rebuildPortList(HWND window, const std::vector<SystemPort>& known)
+// Rebuilds the list from the system's ports and the probed ones, by the selection rule; returns
+// the status line's sentence when the program selected a Mega that arrived (else empty). A
+// device change that left the entries as they were touches nothing: an open drop-down stays
+// open, typed text and its caret stay.
+std::string rebuildPortList(HWND window, const std::vector<SystemPort>& known, bool scanned)
 {
     HWND list = GetDlgItem(window, IDC_PORT_LIST);
-    std::string text = windowText(list);
-    bool typed = std::none_of(listed.begin(), listed.end(),
-                              [&text](const PortEntry& port) { return port.text == text; });
-    std::vector<PortEntry> before = listed;
     std::vector<PortEntry> ports = listedPorts(known, probed);
-    bool keepTyped = typed && !text.empty() && arrivedMega(ports, before) < 0;
-    fillPortList(window, ports, refreshedSelection(ports, before, portNameFromText(text)),
-                 keepTyped);
-    if (keepTyped) {
-        SetWindowTextA(list, text.c_str());
+    traceInPortOrder(ports);
+    if (!scanned && sameEntries(ports, listed)) {
+        return std::string();
     }
+    std::string text = windowText(list);
+    PortShown shown = refreshedSelection(ports, listed, text, choiceInForce || text != programText);
+    choiceInForce = shown.chosen;
+    fillPortList(window, ports, shown.index, shown.text);
+    return shown.announce ? arrivedMegaStatus(ports[shown.index]) : std::string();
 }
 
 } // namespace
@@ -106,7 +142,13 @@ void scanPortsAtStart(HWND window, const std::string& rememberedPort,
     std::vector<SystemPort> known = systemSerialPorts();
     probed = probePorts(known);
     std::vector<PortEntry> ports = listedPorts(known, probed);
-    fillPortList(window, ports, startingSelection(ports, rememberedPort, rememberedDevice));
+    traceInPortOrder(ports);
+    int remembered = startingSelection(ports, rememberedPort, rememberedDevice);
+    // The last run's port, found again, is the user's choice; a Mega or the first entry is not.
+    choiceInForce = remembered >= 0 &&
+                    (ports[remembered].portName == rememberedPort ||
+                     (!rememberedDevice.empty() && ports[remembered].deviceId == rememberedDevice));
+    fillPortList(window, ports, remembered);
     setStatusLine("OK");
 }
 
@@ -116,23 +158,29 @@ void scanPorts(HWND window)
     setStatusLine("Scanning for serial ports..");
     std::vector<SystemPort> known = systemSerialPorts();
     probed = probePorts(known);
-    rebuildPortList(window, known);
-    setStatusLine("OK");
+    std::string picked = rebuildPortList(window, known, true);
+    setStatusLine(picked.empty() ? "OK" : picked.c_str());
 }
 
 void refreshPorts(HWND window)
 {
     traceSection("Serial port detection:\n");
-    rebuildPortList(window, systemSerialPorts());
+    std::string picked = rebuildPortList(window, systemSerialPorts(), false);
+    if (!picked.empty()) {
+        setStatusLine(picked.c_str());
+    }
 }
 
 std::string shownPortDevice(HWND window)
 {
     std::string port = portNameFromText(windowText(GetDlgItem(window, IDC_PORT_LIST)));
-    for (const PortEntry& entry : listed) {
-        if (entry.portName == port) {
-            return entry.deviceId;
-        }
+    std::string device = deviceOf(port);
+    return device.empty() && port == keptPort ? keptDevice : device;
+}
+
+void notePortChoice()
+{
+    if (!filling) {
+        choiceInForce = true;
     }
-    return std::string();
 }

@@ -3,10 +3,13 @@
 // Top floor (app/, the window): may include every floor below it.
 #include "sessionSettings.h"
 
+#include <memory>
+
 #include "appState.h"
 #include "firmwareField.h"
 #include "logKeeping.h"
 #include "platform/codePagePath.h"
+#include "platform/uiTask.h"
 #include "portListControl.h"
 #include "programming/upload.h"
 #include "resource.h"
@@ -48,15 +51,56 @@ void placeWindow(int left, int top)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Log to file as it was left; a file that cannot be opened again is said in the log view, not
-// in a box, as nobody asked for it just now.
-void resumeLogFile(const std::wstring& path)
+// The looks for the last run's files still under way, off the window's thread.
+int pendingLooks = 0;
+
+// The status line while they are: a share that does not answer may take long, or for ever.
+const char kLookingForFiles[] = "Looking for the last run's files..";
+
+void lookDone()
 {
-    std::string reason;
-    if (!reopenLogFile(path, reason)) {
-        appendToLogEnd(("-- Log to file is off: " + narrowText(path) + " could not be opened again (" +
-                        reason + ") --\r\n").c_str());
+    if (--pendingLooks == 0 &&
+        windowText(GetDlgItem(app.mainWindow, IDC_STATUS_LINE)) == kLookingForFiles) {
+        setStatusLine("OK");
     }
+}
+
+// The firmware file, shown when it still exists, unless a file was given, chosen or typed
+// meanwhile.
+void lookForFirmware(const std::wstring& path)
+{
+    auto exists = std::make_shared<bool>(false);
+    ++pendingLooks;
+    runOffWindowThread(
+        app.mainWindow, [exists, path]() { *exists = isExistingFile(path); },
+        [exists, path]() {
+            bool fieldEmpty = GetWindowTextLengthW(GetDlgItem(app.mainWindow, IDC_PATH_FIELD)) == 0;
+            if (*exists && !isFileChosen() && fieldEmpty) {
+                openFirmwareFile(path);
+            }
+            lookDone();
+        });
+}
+
+// Log to file as it was left, unless one was chosen meanwhile. A file that cannot be opened
+// again is said in the log view, not in a box, as nobody asked for it just now.
+void lookForLogFile(const std::wstring& path)
+{
+    auto opened = std::make_shared<LogFile>();
+    ++pendingLooks;
+    runOffWindowThread(
+        app.mainWindow, [opened, path]() { opened->open(path); },
+        [opened, path]() {
+            if (opened->isOpen()) {
+                resumeLogFile(*opened);
+            } else {
+                appendToLogEnd(("-- Log to file is off: " + narrowText(path) +
+                                " could not be opened again (" +
+                                describeFileError(opened->lastError()) + ") --\r\n")
+                                   .c_str());
+            }
+            lookDone();
+        });
 }
 
 } // namespace
@@ -64,14 +108,18 @@ void resumeLogFile(const std::wstring& path)
 void restoreSettings(const Settings& remembered)
 {
     written = remembered;
-    if (isExistingFile(remembered.firmwarePath)) {
-        openFirmwareFile(remembered.firmwarePath);
-    }
-    if (remembered.logToFile) {
-        resumeLogFile(remembered.logFilePath);
-    }
     if (remembered.hasWindowPosition) {
         placeWindow(remembered.windowLeft, remembered.windowTop);
+    }
+    // Looked for off the window's thread: the window shows and answers meanwhile.
+    if (!remembered.firmwarePath.empty()) {
+        lookForFirmware(remembered.firmwarePath);
+    }
+    if (remembered.logToFile) {
+        lookForLogFile(remembered.logFilePath);
+    }
+    if (pendingLooks > 0) {
+        setStatusLine(kLookingForFiles);
     }
 }
 
@@ -87,11 +135,15 @@ void rememberSettings()
     // Asked again only when the field changed: a share that does not answer may take seconds.
     static std::wstring checkedPath;
     static bool checkedExists = false;
-    if (checkedPath != path) {
-        checkedPath = path;
-        checkedExists = isExistingFile(path);
+    std::wstring whole = firmwarePathToRemember(path);
+    if (checkedPath != whole) {
+        checkedPath = whole;
+        checkedExists = isExistingFile(whole);
     }
     now.firmwarePath = checkedExists ? checkedPath : L"";
+    if (pendingLooks > 0 && whole.empty()) {
+        now.firmwarePath = written.firmwarePath; // still being looked for
+    }
     now.portName = portNameFromText(windowText(GetDlgItem(app.mainWindow, IDC_PORT_LIST)));
     now.portDevice = shownPortDevice(app.mainWindow);
     // A minimised or maximised window keeps the place it had before.
@@ -102,10 +154,10 @@ void rememberSettings()
         now.windowLeft = window.left;
         now.windowTop = window.top;
     }
-    std::string logFile = logFilePath();
-    now.logToFile = !logFile.empty();
-    if (now.logToFile) {
-        now.logFilePath = wideText(logFile);
+    std::wstring logFile = logFileFullPath();
+    if (pendingLooks == 0 || !logFile.empty()) {
+        now.logToFile = !logFile.empty();
+        now.logFilePath = now.logToFile ? logFile : written.logFilePath;
     }
     // Quietly: the trace shows what the user did, not this bookkeeping after it.
     if (now != written && saveSettings(now)) {

@@ -6,6 +6,8 @@
 
 #include <string.h>
 
+#include <utility>
+
 #include "platform/codePagePath.h"
 
 namespace {
@@ -93,6 +95,7 @@ bool LogFile::open(const std::wstring& path)
     DWORD openError = GetLastError();
     // Once the file exists it has a short form to show, where the code page needs one.
     filePath = codePagePathOf(path).path;
+    wholePath = path;
     if (handle == INVALID_HANDLE_VALUE) {
         error = openError;
         return false;
@@ -100,6 +103,18 @@ bool LogFile::open(const std::wstring& path)
     partial.clear();
     error = 0;
     return true;
+}
+
+void LogFile::takeOver(LogFile& opened)
+{
+    close();
+    std::swap(handle, opened.handle);
+    filePath = opened.filePath;
+    wholePath = opened.wholePath;
+    partial.swap(opened.partial);
+    staged.swap(opened.staged);
+    error = opened.error;
+    lastFlush = opened.lastFlush;
 }
 
 void LogFile::close()

@@ -45,10 +45,16 @@ public:
     bool open(const char* path);
     // Writes a pending partial line and closes the file.
     void close();
+    // Closes this file and takes over opened, which is left closed: a file opened on another
+    // thread (a share may not answer) is handed to the one that writes it.
+    void takeOver(LogFile& opened);
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
     // The path in the code page, as messages show it: its short form where the code page
     // cannot write the name.
     const std::string& path() const { return filePath; }
+    // The path as it was given, whole: what is remembered for the next start (a volume without
+    // short names has no code page form of a name the code page cannot write).
+    const std::wstring& fullPath() const { return wholePath; }
     DWORD lastError() const { return error; }
 
     // Bytes received; every line completed by them is written with time.
@@ -68,6 +74,7 @@ private:
 
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::string filePath;
+    std::wstring wholePath;
     std::string partial; // received bytes after the last line feed
     std::string staged;  // what the next write to the file takes
     DWORD error = 0;

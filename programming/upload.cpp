@@ -34,6 +34,10 @@ const UploadVerdict kPathNotInCodePage = {
     "Programming failed, the firmware path has characters this Windows cannot pass to the "
     "programmer.\nMove the file to a folder with a plain name and select it again.",
     "Error", "Programming Arduino failed, path has characters outside the code page\n", 5};
+const UploadVerdict kPathIsFolder = {
+    "Programming failed, the firmware path names a folder.\n"
+    "Select a firmware file (*.cpp.hex) and try again.",
+    "Error", "Programming Arduino failed, path is a folder\n", 5};
 const UploadVerdict kNoProgrammer = {"Programming failed", "Error",
                                      "Programming Arduino failed\n", 6};
 const UploadVerdict kTimedOut = {"Programming failed", "Error", "Programming Arduino failed\n", 7};
@@ -86,12 +90,25 @@ const UploadVerdict& verdictFor(ProgrammerOutcome outcome)
     return kFailed;
 }
 
+// A path that ends in a separator, or names a folder that is there.
+bool namesFolder(const std::wstring& path)
+{
+    if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) {
+        return true;
+    }
+    DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 } // namespace
 
 UploadVerdict flashFirmware(const std::string& portName, const std::wstring& firmwarePath,
                             ProgrammerWatcher& watcher, std::string& reason)
 {
     reason.clear();
+    if (namesFolder(firmwarePath)) {
+        return kPathIsFolder;
+    }
     // avrdude takes the path in the code page: one the code page cannot write goes in its
     // short form. Cut to what the button reads of the path field: a path that long never fits
     // the parameter line, so it is refused as too long.

@@ -187,12 +187,57 @@ int startingSelection(const std::vector<PortEntry>& ports, const std::string& re
     return index;
 }
 
-int refreshedSelection(const std::vector<PortEntry>& ports, const std::vector<PortEntry>& before,
-                       const std::string& selectedPort)
+PortShown refreshedSelection(const std::vector<PortEntry>& ports,
+                             const std::vector<PortEntry>& before, const std::string& shownText,
+                             bool chosen)
 {
-    int index = arrivedMega(ports, before);
-    if (index < 0) {
-        index = indexWhere(ports, hasPort, selectedPort);
+    std::string port = portNameFromText(shownText);
+    int present = indexWhere(ports, hasPort, port);
+    PortShown shown;
+    shown.chosen = chosen;
+    int mega = arrivedMega(ports, before);
+    if (mega >= 0 && (!chosen || present < 0)) {
+        shown.index = mega;
+        shown.chosen = false;
+        shown.announce = true;
+        return shown;
     }
-    return index;
+    bool isEntry = std::any_of(ports.begin(), ports.end(), [&shownText](const PortEntry& entry) {
+        return entry.text == shownText;
+    }) || std::any_of(before.begin(), before.end(), [&shownText](const PortEntry& entry) {
+        return entry.text == shownText;
+    }) || shownText == goneText(port);
+    if (present >= 0) {
+        // The entry of the port shown (its device may have a new name); typed text stays.
+        shown.index = isEntry ? present : -1;
+        shown.text = isEntry ? std::string() : shownText;
+        return shown;
+    }
+    if (!port.empty() && indexWhere(before, hasPort, port) >= 0) {
+        shown.text = goneText(port);
+        return shown;
+    }
+    // Text that names no listed port (typed, or a port already shown as gone) stays; with
+    // nothing shown the list shows its first entry.
+    shown.text = shownText;
+    return shown;
+}
+
+std::string arrivedMegaStatus(const PortEntry& mega)
+{
+    return mega.text + " was plugged in and is now the selected port";
+}
+
+std::string goneText(const std::string& portName)
+{
+    return portName + " - not connected";
+}
+
+bool sameEntries(const std::vector<PortEntry>& a, const std::vector<PortEntry>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const PortEntry& x, const PortEntry& y) {
+                          return x.portName == y.portName && x.deviceId == y.deviceId &&
+                                 x.text == y.text;
+                      });
 }

@@ -41,7 +41,29 @@ int arrivedMega(const std::vector<PortEntry>& ports, const std::vector<PortEntry
 // present.
 int startingSelection(const std::vector<PortEntry>& ports, const std::string& rememberedPort,
                       const std::string& rememberedDevice);
-// After a refresh: a Mega that was not listed before (the only one that arrived), else the
-// port selected before when it is still there.
-int refreshedSelection(const std::vector<PortEntry>& ports, const std::vector<PortEntry>& before,
-                       const std::string& selectedPort);
+
+// What the list shows after its entries changed (a device came or went, or a scan).
+struct PortShown {
+    int index = -1;        // the entry to select, or -1 for the first one the list shows
+    std::string text;      // when not empty: shown as it is instead (typed, or a port gone)
+    bool chosen = false;   // the user's choice is still in force
+    bool announce = false; // the program picked a Mega that arrived: the status line says so
+};
+
+// The choice is the user's: the program changes the port shown only when no choice is in force
+// (chosen false: the program picked it, or nothing is shown) or the chosen port is not there,
+// and then only to select the one Mega 2560 that arrived. A chosen port that went away stays
+// shown as "COM7 - not connected"; text typed over the list stays as typed. shownText is what
+// the list shows now, before the entries it was filled from.
+PortShown refreshedSelection(const std::vector<PortEntry>& ports,
+                             const std::vector<PortEntry>& before, const std::string& shownText,
+                             bool chosen);
+
+// The status line's sentence when the program selected a Mega that arrived.
+std::string arrivedMegaStatus(const PortEntry& mega);
+
+// The text shown for a chosen port that went away.
+std::string goneText(const std::string& portName);
+
+// Whether two fillings of the list are the same: the same ports, devices and texts in order.
+bool sameEntries(const std::vector<PortEntry>& a, const std::vector<PortEntry>& b);

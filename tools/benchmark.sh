@@ -21,4 +21,5 @@ trap 'tests/harness/harness.sh stop "$harness"' EXIT
 "$harness/wine-run" "$build/tests/port_scan_benchmark.exe"
 "$harness/wine-run" "$build/tests/log_growth_benchmark.exe"
 "$harness/wine-run" "$build/tests/flash_overhead_benchmark.exe"
+"$harness/wine-run" "$build/tests/startup_benchmark.exe"
 "$harness/wine-run" "$build/tests/line_rate_benchmark.exe" "${1:-600}"

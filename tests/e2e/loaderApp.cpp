@@ -388,6 +388,13 @@ std::string LoaderApp::text(int id) const
     if (!send(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &done) || !done) {
         return ::testing::AssertionFailure() << "control " << id << " did not take its text";
     }
+    // Typing over a list is also reported to the window, as the control reports a user's keys.
+    char className[16] = "";
+    GetClassNameA(control(id), className, sizeof className);
+    if (lstrcmpiA(className, "ComboBox") == 0) {
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(control(id)));
+    }
     return ::testing::AssertionSuccess();
 }
 

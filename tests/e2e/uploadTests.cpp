@@ -261,6 +261,8 @@ TEST_F(UploadTest, PathsThatCannotBePassedOnAreRefusedBeforeThePortIsTested)
         {folder + std::string(1000 - folder.size() - suffix.size(), 'g') + suffix,
          "the firmware path is too long"},
         {folder + "gate\"way" + suffix, "the firmware path contains a double quote"},
+        {"C:\\windows\\", "the firmware path names a folder"},
+        {"C:\\windows", "the firmware path names a folder"},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.says);

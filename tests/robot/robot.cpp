@@ -57,11 +57,14 @@ struct ViewPlace {
 // The ports of the session: a gateway on COM3, a silent device on COM4, a port in use on COM5,
 // one that refuses the time-outs on COM6, a gateway that can be unplugged on COM7, and the
 // virtual board running the gateway firmware on COM8; and a Mega 2560 with its USB IDs in the
-// system's device list, plugged in and out on COM12.
+// system's device list, plugged in and out on COM12, and a clone with a CH340 bridge, a silent
+// device, plugged in and out on COM14.
 const char kUnpluggable[] = "COM7";
 const char kBoard[] = "COM8";
 const char kNamedMega[] = "COM12";
 const char kMegaEntry[] = "COM12 - Arduino Mega 2560";
+const char kClone[] = "COM14";
+const char kMegaPicked[] = "COM12 - Arduino Mega 2560 was plugged in and is now the selected port";
 // How far the program's handles and private memory may grow over a run.
 constexpr DWORD kHandleGrowth = 64;
 constexpr SIZE_T kMemoryGrowth = 32 * 1024 * 1024;
@@ -167,6 +170,9 @@ private:
     void unplug();
     void plugBackIn();
     void plugInMega();
+    void plugInClone();
+    void unplugClone();
+    bool isListed(const std::string& port) const;
     void unplugMega();
     void plugOrUnplugMega();
     // Log mode's port went away: it waits for it, saying so.
@@ -174,6 +180,8 @@ private:
     // A device came or went at announced: an idle program lists it within a second, selecting a
     // Mega that arrived; log mode's program changes nothing until it stops.
     void followDeviceChange(DWORD announced);
+    void checkSelectionRule(bool megaArrived);
+    void noteListBeforeChange();
     bool megaShown() const;
     void toggleLogFile();
     void saveLog();
@@ -223,6 +231,11 @@ private:
     bool unplugged = false;
     std::unique_ptr<SystemPortDevice> megaDevice;
     std::string listedMega; // the Mega device the list shows, empty when none
+    std::unique_ptr<SystemPortDevice> cloneDevice;
+    // The port shown is the user's choice (picked, typed, or the last run's found at start-up):
+    // devices that come and go never change it.
+    bool portChosen = false;
+    bool shownWasListed = false; // the port shown was listed before the devices changed
     bool portsStale = false;  // a device came or went while a flash or log mode held a port
     bool midFlash = false;
     bool doubleClicking = false;
@@ -301,6 +314,7 @@ void Robot::setUpPorts()
     peer.mapTo("COM6", "/dev/null");
     peer.mapPty(kUnpluggable);
     actAsGateway(kUnpluggable);
+    peer.unmap(kClone); // no port there until the clone is plugged in
 #ifdef VEXLOR_VIRTUAL_BOARD
     board = std::make_unique<VirtualBoard>(VEXLOR_GATEWAY_FIRMWARE);
     if (!board->ready()) {
@@ -344,6 +358,8 @@ bool Robot::startProgram(bool restarting)
         fail("the program did not start");
         return false;
     }
+    // The last run's files are looked for off the window's thread; the window answers meanwhile.
+    waitFor([&] { return app->text(IDC_STATUS_LINE) != "Looking for the last run's files.."; });
     handlesAtStart = app->handleCount();
     memoryAtStart = app->privateBytes();
     if (app->text(IDC_PATH_FIELD) != pathText) {
@@ -359,6 +375,7 @@ bool Robot::startProgram(bool restarting)
         fail("the start selected " + shown + " where the last run had " + lastPort);
     }
     shownPort = portOf(shown);
+    portChosen = lastPortListed;
     listedMega = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
     portsStale = false;
     return true;
@@ -400,12 +417,14 @@ void Robot::pressEnterOrEsc()
 // numbers whatever the list holds; a name not listed is not picked.
 void Robot::pickPort()
 {
-    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM12"};
+    static const char* const names[] = {"COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM12",
+                                        "COM14"};
     std::string name = names[below(sizeof names / sizeof names[0])];
     for (const std::string& entry : app->listItems(IDC_PORT_LIST)) {
         if (portOf(entry) == name) {
             app->selectListItem(IDC_PORT_LIST, entry);
             shownPort = name;
+            portChosen = true;
         }
     }
 }
@@ -435,18 +454,22 @@ void Robot::typePort()
     if (app->isEnabled(IDC_PORT_LIST)) {
         app->setText(IDC_PORT_LIST, text);
         shownPort = port;
+        portChosen = true;
     }
 }
 
 void Robot::scan()
 {
+    noteListBeforeChange();
     app->click(IDC_SCAN_BUTTON);
     app->settle();
-    shownPort = portOf(app->text(IDC_PORT_LIST));
-    listedMega = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
-    if (megaShown() != (megaDevice != nullptr)) {
+    std::string plugged = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
+    if (megaShown() != !plugged.empty()) {
         fail("the scan did not list what is plugged in");
     }
+    checkSelectionRule(!plugged.empty() && plugged != listedMega);
+    listedMega = plugged;
+    portsStale = false;
 }
 
 void Robot::chooseFile()
@@ -490,7 +513,9 @@ void Robot::upload()
         programmer.remove();
     }
     pressToggle(IDC_UPLOAD_BUTTON);
-    bool hangs = (ending == 2 || ending == 3) && programmer.waitForRuns(runsBefore + 1, kCatchUpMs);
+    bool gone = shownPort == kClone && cloneDevice == nullptr; // the upload stops at the probe
+    bool hangs = !gone && (ending == 2 || ending == 3) &&
+                 programmer.waitForRuns(runsBefore + 1, kCatchUpMs);
     if (hangs && doubleClicking) {
         // A person looks again once the double-click is over; its second click, whenever the
         // program gets to it, must not stop what the first started.
@@ -514,6 +539,11 @@ void Robot::upload()
         app->click(IDC_UPLOAD_BUTTON);
     }
     MessageBoxInfo box = takeBox(kCatchUpMs, "the upload");
+    // A port that was unplugged is said to be gone, and nothing is run on it.
+    if (gone && (box.text != "Programming failed, Serial port is not found" ||
+         programmer.runs() != runsBefore)) {
+        fail("an upload to the unplugged " + std::string(kClone) + " ended \"" + box.text + "\"");
+    }
     // The programmer flashed the port the list showed, not one read for an earlier action.
     std::string used = programmer.params();
     if (programmer.runs() > runsBefore &&
@@ -666,7 +696,8 @@ void Robot::toggleLogging()
     }
     // The serial peer counts the opens of the pseudo-terminals it made.
     bool counted = port == "COM3" || port == "COM4" || (port == kUnpluggable && !unplugged) ||
-                   (port == kNamedMega && megaDevice != nullptr);
+                   (port == kNamedMega && megaDevice != nullptr) ||
+                   (port == kClone && cloneDevice != nullptr);
     int opensBefore = counted ? peer.opens(port) : 0;
     pressToggle(IDC_LOGGING_BUTTON);
     if (isGateway(port)) {
@@ -812,6 +843,7 @@ void Robot::plugInMega()
     if (megaDevice != nullptr) {
         return;
     }
+    noteListBeforeChange();
     peer.mapPty(kNamedMega);
     actAsGateway(kNamedMega);
     megaDevice = SystemPortDevice::mega(kNamedMega);
@@ -837,6 +869,7 @@ void Robot::unplugMega()
         return;
     }
     checkReceived();
+    noteListBeforeChange();
     megaDevice.reset();
     peer.vanish(kNamedMega);
     DWORD announced = GetTickCount();
@@ -860,6 +893,24 @@ bool Robot::megaShown() const
     return std::find(entries.begin(), entries.end(), kMegaEntry) != entries.end();
 }
 
+bool Robot::isListed(const std::string& port) const
+{
+    for (const std::string& entry : app->listItems(IDC_PORT_LIST)) {
+        if (!port.empty() && portOf(entry) == port) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Before the first change the list has not followed yet.
+void Robot::noteListBeforeChange()
+{
+    if (!portsStale) {
+        shownWasListed = isListed(shownPort);
+    }
+}
+
 void Robot::followDeviceChange(DWORD announced)
 {
     std::string plugged = megaDevice != nullptr ? megaDevice->deviceId() : std::string();
@@ -874,25 +925,83 @@ void Robot::followDeviceChange(DWORD announced)
     // A refresh opens no port: opening one resets the board behind it.
     int opensBefore = peer.opens(kNamedMega);
     bool arrived = !plugged.empty() && plugged != listedMega;
+    bool cloneListed = cloneDevice != nullptr;
     auto settled = [&]() {
-        return megaShown() == !plugged.empty() &&
-               (!arrived || app->text(IDC_PORT_LIST) == kMegaEntry);
+        return megaShown() == !plugged.empty() && isListed(kClone) == cloneListed;
     };
     while (!settled() && GetTickCount() - announced < kCatchUpMs) {
         Sleep(50);
     }
-    std::string shown = app->text(IDC_PORT_LIST);
+    app->settle();
     if (!settled()) {
-        fail(arrived ? "a Mega plugged in was not listed and selected: " + shown
-                     : "the list did not follow an unplugged Mega");
+        fail("the list did not follow the devices plugged in and out: " +
+             app->text(IDC_PORT_LIST));
     } else if (peer.opens(kNamedMega) != opensBefore) {
         fail("the list's refresh opened " + std::string(kNamedMega));
-    } else if (!arrived && shownPort != kNamedMega && portOf(shown) != shownPort) {
-        fail("the list's refresh changed the port shown from " + shownPort + " to " + shown);
+    } else {
+        checkSelectionRule(arrived);
     }
-    shownPort = portOf(shown);
     listedMega = plugged;
     portsStale = false;
+}
+
+// The port shown after the list changed: the user's choice stays, shown as "COMn - not
+// connected" once it went away; the program selects a Mega that arrived, and says so, only
+// when no choice is in force or the port shown is not listed.
+void Robot::checkSelectionRule(bool megaArrived)
+{
+    std::string shown = app->text(IDC_PORT_LIST);
+    bool listedNow = isListed(shownPort);
+    if (megaArrived && (!portChosen || !listedNow)) {
+        if (shown != kMegaEntry || app->text(IDC_STATUS_LINE) != kMegaPicked) {
+            fail("a Mega plugged in was not selected and announced: \"" + shown + "\", \"" +
+                 app->text(IDC_STATUS_LINE) + "\"");
+        }
+        shownPort = kNamedMega;
+        portChosen = false;
+        return;
+    }
+    if (shownPort.empty() && !portChosen) {
+        shownPort = portOf(shown); // nothing was shown: the list shows its first entry
+        return;
+    }
+    if (portOf(shown) != shownPort) {
+        fail("the list changed the port shown from \"" + shownPort + "\" to \"" + shown + "\"");
+    } else if (!listedNow && shownWasListed && shown != shownPort + " - not connected") {
+        fail("a port that went away is not shown as gone: \"" + shown + "\"");
+    }
+}
+
+void Robot::plugInClone()
+{
+    if (cloneDevice != nullptr) {
+        return;
+    }
+    noteListBeforeChange();
+    peer.mapPty(kClone);
+    cloneDevice = SystemPortDevice::clone(kClone);
+    if (!cloneDevice->added()) {
+        fail("the clone could not be added to the device list");
+        return;
+    }
+    DWORD announced = GetTickCount();
+    announceDeviceChange(app->mainWindow(), kClone, true);
+    followDeviceChange(announced);
+}
+
+// Gone for good: the port leads nowhere, so the upload finds no port there.
+void Robot::unplugClone()
+{
+    if (cloneDevice == nullptr) {
+        return;
+    }
+    noteListBeforeChange();
+    cloneDevice.reset();
+    peer.vanish(kClone);
+    peer.unmap(kClone);
+    DWORD announced = GetTickCount();
+    announceDeviceChange(app->mainWindow(), kClone, false);
+    followDeviceChange(announced);
 }
 
 void Robot::plugBackIn()
@@ -1155,7 +1264,7 @@ void Robot::checkWindow()
     }
     checkViewPlace();
     std::string status = app->text(IDC_STATUS_LINE);
-    bool statusFits = status == "OK" ||
+    bool statusFits = status == "OK" || (logging == Logging::Off && status == kMegaPicked) ||
                       (logging == Logging::Running && status == "Logging...") ||
                       (logging == Logging::Lost && status == lostStatus(loggingPort));
     if (!statusFits) {
@@ -1218,6 +1327,8 @@ int Robot::play(int count)
         {"plug COM7 back in", 2, &Robot::plugBackIn},
         {"plug in a named Mega", 2, &Robot::plugInMega},
         {"unplug it", 2, &Robot::unplugMega},
+        {"plug in a clone", 1, &Robot::plugInClone},
+        {"unplug the clone", 1, &Robot::unplugClone},
         {"log to file", 2, &Robot::toggleLogFile},
         {"save the log", 1, &Robot::saveLog},
         {"restart the program", 1, &Robot::restart},

@@ -98,9 +98,10 @@ TEST_F(DpiTest, ManifestMakesTheWindowDpiAwareWithVersion6Controls)
     EXPECT_GT(ideal.cx, 0);
 }
 
-TEST_F(DpiTest, EveryVisibleTextFitsItsControl)
+// Every visible label's, button's and group box's text fits its control at dpi, and the control
+// lies inside the window; returns how many were checked.
+int checkTextsFit(UINT dpi)
 {
-    UINT dpi = GetDpiForWindow(app.mainWindow);
     RECT window;
     GetClientRect(app.mainWindow, &window);
     int checked = 0;
@@ -126,7 +127,59 @@ TEST_F(DpiTest, EveryVisibleTextFitsItsControl)
         EXPECT_TRUE(place.right <= window.right && place.bottom <= window.bottom)
             << '"' << text << "\" at " << dpi << " DPI reaches past the window";
     }
-    EXPECT_EQ(checked, 20) << "the template has 20 visible controls with a text";
+    return checked;
+}
+
+RECT placeOf(HWND control)
+{
+    RECT place;
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+TEST_F(DpiTest, EveryVisibleTextFitsItsControl)
+{
+    EXPECT_EQ(checkTextsFit(GetDpiForWindow(app.mainWindow)), 20)
+        << "the template has 20 visible controls with a text";
+}
+
+// Moved to a screen of another scale (Windows sends WM_DPICHANGED; Wine does not, so the test
+// sends it as Windows would), the window takes the place Windows suggests and lays itself out
+// at the new DPI, where every text fits; back on the first screen every control is where the
+// dialog manager put it.
+TEST_F(DpiTest, AnotherScreensScaleLaysTheWindowOutAgain)
+{
+    UINT first = GetDpiForWindow(app.mainWindow);
+    UINT other = first == 96 ? 144 : 96; // up from 96, down to it from the larger scales
+    RECT before;
+    GetWindowRect(app.mainWindow, &before);
+    RECT button = placeOf(control(IDC_UPLOAD_BUTTON));
+    RECT suggested = {before.left, before.top,
+                      before.left + MulDiv(before.right - before.left, other, first),
+                      before.top + MulDiv(before.bottom - before.top, other, first)};
+    SendMessageA(app.mainWindow, WM_DPICHANGED, MAKEWPARAM(other, other),
+                 reinterpret_cast<LPARAM>(&suggested));
+    // Where Windows suggests, at least as large (the template may need a few pixels more).
+    RECT after;
+    GetWindowRect(app.mainWindow, &after);
+    EXPECT_EQ(after.left, suggested.left);
+    EXPECT_EQ(after.top, suggested.top);
+    EXPECT_GE(after.right - after.left, suggested.right - suggested.left);
+    EXPECT_GE(after.bottom - after.top, suggested.bottom - suggested.top);
+    RECT scaled = placeOf(control(IDC_UPLOAD_BUTTON));
+    double ratio = static_cast<double>(other) / first;
+    EXPECT_NEAR(scaled.right - scaled.left, (button.right - button.left) * ratio,
+                (button.right - button.left) / 10.0);
+    EXPECT_NEAR(scaled.bottom - scaled.top, (button.bottom - button.top) * ratio,
+                (button.bottom - button.top) / 10.0);
+    EXPECT_EQ(checkTextsFit(other), 20);
+
+    SendMessageA(app.mainWindow, WM_DPICHANGED, MAKEWPARAM(first, first),
+                 reinterpret_cast<LPARAM>(&before));
+    RECT back = placeOf(control(IDC_UPLOAD_BUTTON));
+    EXPECT_TRUE(EqualRect(&back, &button));
+    EXPECT_EQ(checkTextsFit(first), 20);
 }
 
 } // namespace

@@ -40,7 +40,8 @@ std::string readFile(const std::string& path)
 }
 
 // A name the code page cannot write is the file's own name, never one with '?' for what the
-// code page lacks; the path messages show names the same file.
+// code page lacks; the path messages show names the same file, and the whole path is kept for
+// the next start.
 TEST(LogFileName, ANameOutsideTheCodePageIsKept)
 {
     wchar_t folder[MAX_PATH] = L"";
@@ -48,6 +49,7 @@ TEST(LogFileName, ANameOutsideTheCodePageIsKept)
     std::wstring path = folder + (L"журнал-" + std::to_wstring(GetCurrentProcessId()) + L".log");
     LogFile log;
     ASSERT_TRUE(log.open(path));
+    EXPECT_TRUE(log.fullPath() == path);
     log.writeLine("10;version;", at(1, 0));
     log.close();
     EXPECT_EQ(readFile(log.path()), "2026-12-08 09:05:01.000 +01:00 10;version;\r\n") << log.path();

@@ -71,3 +71,58 @@ TEST(PortList, StartUpPicksTheRememberedBoardThenTheOnlyMega)
         listedPorts({port("COM7", megaIds, "USB\\A"), port("COM8", megaIds, "USB\\C")}, {});
     EXPECT_EQ(startingSelection(twoMegas, "", ""), -1);
 }
+
+// The selection rule after the entries changed, as a table: whether a choice is in force, the
+// port shown present or gone, a Mega arriving or not.
+TEST(PortList, TheChoiceIsTheUsersAndOnlyAnArrivingMegaIsPickedWhenNoneIsInForce)
+{
+    const std::string ch340 = "USB\\VID_1A86&PID_7523";
+    std::vector<PortEntry> before =
+        listedPorts({port("COM7", ch340, "USB\\C"), port("COM4", "", "PCI\\B")}, {"COM3"});
+    std::vector<PortEntry> megaCame = listedPorts({port("COM7", ch340, "USB\\C"),
+                                                   port("COM4", "", "PCI\\B"),
+                                                   port("COM12", megaIds, "USB\\M")},
+                                                  {"COM3"});
+    std::vector<PortEntry> com7Gone = listedPorts({port("COM4", "", "PCI\\B")}, {"COM3"});
+    std::vector<PortEntry> com7GoneMegaCame =
+        listedPorts({port("COM4", "", "PCI\\B"), port("COM12", megaIds, "USB\\M")}, {"COM3"});
+    struct Case {
+        const char* what;
+        const std::vector<PortEntry>& after;
+        std::string shown;
+        bool chosen;
+        int index;
+        std::string text;
+        bool chosenAfter;
+        bool announce;
+    } cases[] = {
+        {"chosen, present, Mega comes", megaCame, "COM7 - USB-SERIAL CH340 (possible Mega clone)",
+         true, 0, "", true, false},
+        {"picked by the program, Mega comes", megaCame, "COM3", false, 2, "", false, true},
+        {"nothing shown, Mega comes", megaCame, "", false, 2, "", false, true},
+        {"chosen, gone", com7Gone, "COM7 - USB-SERIAL CH340 (possible Mega clone)", true, -1,
+         "COM7 - not connected", true, false},
+        {"picked by the program, gone", com7Gone, "COM7", false, -1, "COM7 - not connected",
+         false, false},
+        {"chosen, gone, Mega comes", com7GoneMegaCame, "COM7", true, 1, "", false, true},
+        {"gone before, still gone", com7Gone, "COM7 - not connected", true, -1,
+         "COM7 - not connected", true, false},
+        {"gone before, back", before, "COM7 - not connected", true, 0, "", true, false},
+        {"typed over a present port", com7Gone, " com4 ", true, -1, " com4 ", true, false},
+        {"typed text naming no port, Mega comes", megaCame, "my board", true, 2, "", false, true},
+        {"typed a port never listed", com7Gone, "COM10", true, -1, "COM10", true, false},
+        {"nothing shown, nothing came", com7Gone, "", false, -1, "", false, false},
+    };
+    for (const Case& c : cases) {
+        PortShown shown = refreshedSelection(c.after, before, c.shown, c.chosen);
+        EXPECT_EQ(shown.index, c.index) << c.what;
+        EXPECT_EQ(shown.text, c.text) << c.what;
+        EXPECT_EQ(shown.chosen, c.chosenAfter) << c.what;
+        EXPECT_EQ(shown.announce, c.announce) << c.what;
+    }
+    EXPECT_EQ(arrivedMegaStatus(megaCame[2]),
+              "COM12 - Arduino Mega 2560 was plugged in and is now the selected port");
+    EXPECT_TRUE(sameEntries(before, listedPorts({port("COM7", ch340, "USB\\C"),
+                                                 port("COM4", "", "PCI\\B")}, {"COM3"})));
+    EXPECT_FALSE(sameEntries(before, com7Gone));
+}
