@@ -12,15 +12,15 @@ function(vexlor_windows_text text target)
     string(REPLACE "\n" "\r\n" text "${text}")
     file(WRITE ${CMAKE_BINARY_DIR}/package-files/${target} "${text}")
 endfunction()
-# README.txt: the list of files, then the manual (the project's README).
+# README.txt: the list of files, then the user's manual (docs/manual.md).
 configure_file(${CMAKE_SOURCE_DIR}/docs/release-files.txt.in
     ${CMAKE_BINARY_DIR}/generated/release-files.txt @ONLY)
 file(READ ${CMAKE_BINARY_DIR}/generated/release-files.txt files_text)
-file(READ ${CMAKE_SOURCE_DIR}/README.md manual_text)
+file(READ ${CMAKE_SOURCE_DIR}/docs/manual.md manual_text)
 vexlor_windows_text("${files_text}\n${manual_text}" README.txt)
 file(READ ${CMAKE_SOURCE_DIR}/LICENSE license_text)
 vexlor_windows_text("${license_text}" LICENSE.txt)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/README.md
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/manual.md
     ${CMAKE_SOURCE_DIR}/LICENSE)
 install(FILES ${CMAKE_BINARY_DIR}/package-files/README.txt
     ${CMAKE_BINARY_DIR}/package-files/LICENSE.txt DESTINATION .)
@@ -61,6 +61,32 @@ if(VEXLOR_PACKAGE_PLATFORM STREQUAL win32 AND VEXLOR_MAKENSIS)
     set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/resources/vexlor.ico)
     set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/resources/vexlor.ico)
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+    # Before files are replaced or removed, a running program is closed: the user is asked to
+    # close it (a flash must not be cut off), or, installing silently, it is asked to close as
+    # its close button would (once: a flash that runs asks first) and given ten seconds. No
+    # Abort/Retry/Ignore on a locked file.
+    # (NSIS code without semicolons, which CMake takes for list separators, and with single quotes:
+    # CPack writes the text into its configuration unescaped, where it is read once more.)
+    set(vexlor_close_program "
+  StrCpy $R9 0
+  vexlorCheck:
+  FindWindow $R8 'AidDev' ''
+  IntCmp $R8 0 vexlorClosed
+  IfSilent vexlorAskToClose
+  MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION 'Vexlor Loader is running.$\\\\n$\\\\nClose it (let a flash that runs finish first), then press OK to go on.' IDOK vexlorCheck
+  Abort 'Vexlor Loader is still running: nothing was changed.'
+  vexlorAskToClose:
+  IntCmp $R9 0 0 vexlorWait vexlorWait
+  SendMessage $R8 16 0 0 /TIMEOUT=2000
+  vexlorWait:
+  Sleep 500
+  IntOp $R9 $R9 + 1
+  IntCmp $R9 20 0 vexlorCheck
+  Abort 'Vexlor Loader did not close: nothing was changed.'
+  vexlorClosed:
+")
+    set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "${vexlor_close_program}")
+    set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "${vexlor_close_program}")
     # The installer's own file name: VexlorLoader-<version>-setup.exe.
     file(WRITE ${CMAKE_BINARY_DIR}/cpackGeneratorOptions.cmake
         "if(CPACK_GENERATOR STREQUAL \"NSIS\")\n"

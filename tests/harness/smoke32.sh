@@ -5,7 +5,8 @@
 #      onto the virtual board with the avrdude.exe shipped beside it;
 #   2. the installer, silently (/S): the files, the Start-menu shortcut and the entry in the list
 #      of installed programs are there, the installed program flashes the board the same way,
-#      and the silent uninstall leaves no file, shortcut or entry behind.
+#      installing again and uninstalling while the program runs close it first, and the silent
+#      uninstall leaves no file, shortcut or entry behind.
 #
 #   smoke32.sh BUILD_DIR     BUILD_DIR: the build whose test programs drive it (mingw or mingw64)
 #
@@ -90,7 +91,7 @@ python3 -m zipfile -e "$archive" "$unzipped" || failed "the archive could not be
 name=$(basename "$archive" .zip)
 started=$(date +%s)
 rm -f "$build/smoke32.bmp"
-drive "C:\\Vexlor release\\$name\\VexlorLoader.exe" 'Smoke.*' ||
+drive "C:\\Vexlor release\\$name\\VexlorLoader.exe" 'Smoke.Program*' ||
     program_failed "the program from the release archive (exit code $?)"
 archive_time=$(($(date +%s) - started))
 convert "$build/smoke32.bmp" "$build/smoke32.png" 2>/dev/null && rm -f "$build/smoke32.bmp"
@@ -113,8 +114,12 @@ installed=$(cd "$folder" && find . -type f ! -name Uninstall.exe | sort)
 [ -n "$shortcut" ] || failed "the installer made no Start-menu shortcut"
 drive "$(wine winepath -w "$folder/VexlorLoader.exe" 2>/dev/null | tr -d '\r')" 'Smoke.*Flashes*' ||
     program_failed "the installed program (exit code $?)"
-# The uninstaller copies itself elsewhere and ends at once; the copy does the work.
-timeout 300 wine "$folder/Uninstall.exe" /S </dev/null >/dev/null 2>&1
+# Installed again over the running program, then uninstalled while it runs: each closes it
+# first. The uninstaller copies itself elsewhere and ends at once; the copy does the work.
+VEXLOR_SMOKE_SETUP=$(windows_path "$setup") \
+    drive "$(wine winepath -w "$folder/VexlorLoader.exe" 2>/dev/null | tr -d '\r')" \
+    'Smoke.InstallerAndUninstallerCloseTheRunningProgramFirst' ||
+    program_failed "installing or uninstalling over the running program (exit code $?)"
 for _ in $(seq 1 300); do
     [ -e "$folder" ] || [ -e "$shortcut" ] || break
     sleep 1

@@ -68,6 +68,49 @@ TEST(Smoke, ProgramShowsItsWindowAndClosesWithExitCodeZero)
     EXPECT_EQ(app.waitForExit(kExitTimeoutMs), 0u);
 }
 
+// Runs a command line, waits for its end and returns its exit code (kStillRunning past the time).
+DWORD runAndWait(const std::string& commandLine, DWORD timeoutMs)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return GetLastError();
+    }
+    DWORD code = LoaderApp::kStillRunning;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// Installing over the running program, and uninstalling it, closes it first as its close button
+// would, instead of stopping at a file it holds. VEXLOR_SMOKE_PROGRAM is the installed program,
+// VEXLOR_SMOKE_SETUP the installer.
+TEST(Smoke, InstallerAndUninstallerCloseTheRunningProgramFirst)
+{
+    std::string program = setting("VEXLOR_SMOKE_PROGRAM");
+    std::string setup = setting("VEXLOR_SMOKE_SETUP");
+    ASSERT_FALSE(program.empty() || setup.empty()) << "VEXLOR_SMOKE_PROGRAM and _SETUP are needed";
+    {
+        LoaderApp app;
+        ASSERT_TRUE(app.start(program, kStartTimeoutMs));
+        EXPECT_EQ(runAndWait("\"" + setup + "\" /S", kFlashTimeoutMs), 0u);
+        EXPECT_EQ(app.waitForExit(kExitTimeoutMs), 0u) << "the installer did not close the program";
+    }
+    ASSERT_NE(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << "not installed";
+    LoaderApp app;
+    ASSERT_TRUE(app.start(program, kStartTimeoutMs));
+    // The uninstaller hands its work to a copy of itself and ends at once.
+    std::string folder = program.substr(0, program.find_last_of('\\') + 1);
+    runAndWait("\"" + folder + "Uninstall.exe\" /S", kFlashTimeoutMs);
+    EXPECT_EQ(app.waitForExit(kFlashTimeoutMs), 0u) << "the uninstaller did not close the program";
+}
+
 #ifdef VEXLOR_VIRTUAL_BOARD
 // "Nothing else to download": the program finds the avrdude.exe and avrdude.conf shipped beside
 // it (the working folder it runs in is empty) and writes the gateway firmware onto the board.
