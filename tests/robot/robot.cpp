@@ -236,7 +236,7 @@ private:
     // The port shown is the user's choice (picked, typed, or the last run's found at start-up):
     // devices that come and go never change it.
     bool portChosen = false;
-    bool shownWasListed = false; // the port shown was listed before the devices changed
+    std::vector<std::string> listBefore; // the list's entries before the devices changed
     bool portsStale = false;  // a device came or went while a flash or log mode held a port
     bool midFlash = false;
     bool doubleClicking = false;
@@ -909,7 +909,7 @@ bool Robot::isListed(const std::string& port) const
 void Robot::noteListBeforeChange()
 {
     if (!portsStale) {
-        shownWasListed = isListed(shownPort);
+        listBefore = app->listItems(IDC_PORT_LIST);
     }
 }
 
@@ -968,9 +968,13 @@ void Robot::checkSelectionRule(bool megaArrived)
         shownPort = portOf(shown); // nothing was shown: the list shows its first entry
         return;
     }
+    bool wasListed =
+        std::any_of(listBefore.begin(), listBefore.end(),
+                    [this](const std::string& entry) { return portOf(entry) == shownPort; });
     if (portOf(shown) != shownPort) {
         fail("the list changed the port shown from \"" + shownPort + "\" to \"" + shown + "\"");
-    } else if (!listedNow && shownWasListed && shown != shownPort + " - not connected") {
+    } else if (!shownPort.empty() && !listedNow && wasListed &&
+               shown != shownPort + " - not connected") {
         fail("a port that went away is not shown as gone: \"" + shown + "\"");
     }
 }
