@@ -20,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     if (window == nullptr) {
         return 1;
     }
+    SetDlgItemTextA(window, IDC_STATUS_LINE, "OK"); // what the driver waits for, as in the program
     ShowWindow(window, showCommand);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
