@@ -30,6 +30,11 @@ TEST(PortList, ShowsThePortsOfThePrefixAndFollowsARescan)
     EXPECT_EQ(app.listItems(IDC_PORT_LIST), (Ports{"COM3", "COM4"}));
     EXPECT_EQ(app.text(IDC_PORT_LIST), "COM10 - not connected");
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
+    // An upload on it says the port is not there.
+    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, app.workFolder() + "\\gateway.cpp.hex"));
+    app.click(IDC_UPLOAD_BUTTON);
+    MessageBoxInfo box = app.waitForMessageBox(kCatchUpMs, true);
+    EXPECT_EQ(box.text, "Programming failed, Serial port is not found");
 }
 
 } // namespace
