@@ -42,6 +42,9 @@ bool mayRun(int command, const ProgramState& state)
         return controlStatesFor(state).logFileCommandsEnabled;
     case IDC_DEBUG_SCREEN_CHECK:
     case IDC_CLEAR_LOG_BUTTON:
+    case IDM_FIND:
+    case IDM_FIND_NEXT:
+    case IDM_SHOW_TIMES:
         return true;
     default:
         // Choosing a file, scanning, the baud radios: nothing that could start beside a flash.

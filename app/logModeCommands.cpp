@@ -168,6 +168,29 @@ void toggleGatewayDebug()
     trace("Logging...\n");
 }
 
+void addLogTimesCommand(HWND window)
+{
+    AppendMenuA(GetSystemMenu(window, FALSE), MF_STRING, IDM_SHOW_TIMES, "Show times in the log");
+}
+
+void toggleLogTimes()
+{
+    showLogTimes(!areLogTimesShown());
+}
+
+void showLogTimes(bool on)
+{
+    trace(on ? "Times in the log on\n" : "Times in the log off\n");
+    session().showTimes(on);
+    CheckMenuItem(GetSystemMenu(app.mainWindow, FALSE), IDM_SHOW_TIMES,
+                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool areLogTimesShown()
+{
+    return session().timesShown();
+}
+
 void pollGateway()
 {
     // A tick already queued when log mode stopped does nothing.

@@ -4,6 +4,8 @@
 // Top floor (app/, the window): may include every floor below it.
 #pragma once
 
+#include <windows.h>
+
 // What the controls depend on.
 bool isLogging();      // log mode is on: starting, running, or waiting for a lost port
 bool isGatewayOpen();  // log mode has its port and the gateway answered
@@ -15,6 +17,15 @@ void toggleLogMode();
 void sendTypedCommand();
 // Handler of "Log Mode: Debug".
 void toggleGatewayDebug();
+
+// "Show times in the log" on the window's system menu, ticked while the view shows each line the
+// gateway sends with its arrival time.
+void addLogTimesCommand(HWND window);
+// Its handler.
+void toggleLogTimes();
+// Times on or off (the remembered choice at start-up).
+void showLogTimes(bool on);
+bool areLogTimesShown();
 
 // The poll timer's tick: identifier 1 of the main window, once a second while log mode is on.
 constexpr unsigned kPollTimer = 1;

@@ -13,6 +13,7 @@
 #include "deviceChange.h"
 #include "dpiChange.h"
 #include "firmwareField.h"
+#include "logFind.h"
 #include "logKeeping.h"
 #include "logModeCommands.h"
 #include "platform/trace.h"
@@ -64,6 +65,12 @@ void dispatchCommand(HWND window, int id)
     case IDC_SEND_COMMAND_BUTTON:
         sendTypedCommand();
         break;
+    case IDM_FIND:
+        openFindDialog();
+        break;
+    case IDM_FIND_NEXT:
+        findAgain();
+        break;
     default:
         // Enter (IDOK) and Esc (IDCANCEL) from the dialog keys land here and do nothing.
         break;
@@ -111,6 +118,13 @@ bool runSystemCommand(HWND window, WPARAM command)
             rememberSettings();
         }
         return true;
+    case IDM_FIND:
+        openFindDialog();
+        return true;
+    case IDM_SHOW_TIMES:
+        toggleLogTimes();
+        rememberSettings();
+        return true;
     default:
         return false;
     }
@@ -153,6 +167,10 @@ void clearLog()
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == findDialogMessage()) {
+        onFindDialogMessage(lParam);
+        return 0;
+    }
     switch (message) {
     case WM_CLOSE:
         closeMainWindow(window);
@@ -175,7 +193,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             notePortChoice();
             return 0;
         }
-        if (HIWORD(wParam) != 0) {
+        // 0 from a control or a dialog key, 1 from the window's keys (Ctrl+F, F3).
+        if (HIWORD(wParam) > 1) {
             break;
         }
         dispatchCommand(window, LOWORD(wParam));

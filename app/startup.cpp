@@ -8,8 +8,10 @@
 
 #include "appState.h"
 #include "firmwareField.h"
+#include "logFind.h"
 #include "gateway/gatewayCommands.h"
 #include "logKeeping.h"
+#include "logModeCommands.h"
 #include "mainWindow.h"
 #include "platform/codePagePath.h"
 #include "platform/trace.h"
@@ -90,10 +92,19 @@ void prepareControls(const std::string& rememberedPort, const std::string& remem
 
 namespace {
 
+HACCEL windowKeys = nullptr;
+
 // What the message loop does with one message.
 void handleMessage(MSG& message)
 {
     if (isSwallowedKey(message, app.mainWindow)) {
+        return;
+    }
+    // The window's keys also work while the Find dialog has the focus (F3 from there).
+    if (windowKeys != nullptr && TranslateAcceleratorA(app.mainWindow, windowKeys, &message)) {
+        return;
+    }
+    if (isFindDialogMessage(message)) {
         return;
     }
     if (!IsDialogMessageA(app.mainWindow, &message)) {
@@ -150,6 +161,9 @@ HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
     if (app.mainWindow != nullptr) {
         forwardDroppedFiles(GetDlgItem(app.mainWindow, IDC_PATH_FIELD));
         addLogFileCommands(app.mainWindow);
+        addFindCommand(app.mainWindow);
+        addLogTimesCommand(app.mainWindow);
+        windowKeys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN_KEYS));
     }
     return app.mainWindow;
 }

@@ -105,7 +105,7 @@ bool LogSession::detectGateway()
         trace("Serial port error\n");
         return false;
     }
-    showReceived(count);
+    showReceived(count, logTimeNow());
 
     trace("Send version command\n");
     send("10;version;\n");
@@ -116,6 +116,8 @@ bool LogSession::detectGateway()
 
 void LogSession::close()
 {
+    // A line held back for its time is shown before the port goes.
+    showInView(lineTimes.release(logTimeNow()));
     connection.reset();
     portLost = false;
 }
@@ -143,11 +145,30 @@ int LogSession::readAvailable()
     return total;
 }
 
-void LogSession::showReceived(int length)
+void LogSession::showReceived(int length, const LogTime& time)
 {
-    logReceived(received.data(), static_cast<size_t>(length));
-    watcher.show(received.c_str());
-    viewMidLine = length > 0 && received[static_cast<size_t>(length) - 1] != '\n';
+    logReceived(received.data(), static_cast<size_t>(length), time);
+    showInView(lineTimes.add(received.data(), static_cast<size_t>(length), time));
+}
+
+void LogSession::showInView(const std::string& text)
+{
+    if (!text.empty()) {
+        watcher.show(text.c_str());
+        viewMidLine = text.back() != '\n';
+    }
+}
+
+void LogSession::showTimes(bool on)
+{
+    if (on == lineTimes.isOn()) {
+        return;
+    }
+    if (on) {
+        lineTimes.turnOn(viewMidLine);
+    } else {
+        showInView(lineTimes.turnOff(logTimeNow()));
+    }
 }
 
 // One of the program's own notes, on a line of its own at the end of the view.
@@ -174,7 +195,7 @@ void LogSession::poll()
     // What arrived before the device went away is shown first.
     int count = readAvailable();
     if (count > 0) {
-        showReceived(count);
+        showReceived(count, logTimeNow());
     }
     if (connection->lost()) {
         markPortLost();
@@ -204,7 +225,7 @@ void LogSession::showResponse(const char* header)
     trace("%s", header);
     int count = readAvailable();
     if (count > 0) {
-        showReceived(count);
+        showReceived(count, logTimeNow());
     }
 }
 
@@ -228,6 +249,8 @@ void LogSession::notePortEvent(bool lost)
 
 void LogSession::markPortLost()
 {
+    // The line the gateway was sending ends here, in the view as in the log file.
+    showInView(lineTimes.release(logTimeNow()));
     connection.reset();
     portLost = true;
     watcher.stateChanged();
@@ -249,9 +272,9 @@ void LogSession::reopenLostPort()
     watcher.status("Logging...");
 }
 
-void LogSession::logReceived(const char* text, size_t count)
+void LogSession::logReceived(const char* text, size_t count, const LogTime& time)
 {
-    if (logFile.isOpen() && !logFile.write(text, count, logTimeNow())) {
+    if (logFile.isOpen() && !logFile.write(text, count, time)) {
         stopLogFile();
     }
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "lineTimes.h"
 #include "logFile.h"
 
 class Serial;
@@ -58,6 +59,11 @@ public:
     // Waits 400 ms, traces header and shows what the gateway answered.
     void showResponse(const char* header);
 
+    // Times at the start of the lines the gateway sends, in the view (lineTimes.h); the lines
+    // shown before stay as they are.
+    void showTimes(bool on);
+    bool timesShown() const { return lineTimes.isOn(); }
+
     // The port is open and the gateway answers (not waiting for a lost port).
     bool isOpen() const { return connection != nullptr; }
     // The port went away and the session waits for it to come back.
@@ -65,14 +71,16 @@ public:
 
 private:
     int readAvailable();
-    void showReceived(int length);
+    void showReceived(int length, const LogTime& time);
+    // Received text as the view shows it (with times when they are on).
+    void showInView(const std::string& text);
     void showNote(const char* note);
     void notePortEvent(bool lost);
     void markPortLost();
     void reopenLostPort();
     void opened(std::unique_ptr<Serial> port);
     // The log file's writes; a failure closes the file and is reported once.
-    void logReceived(const char* text, size_t count);
+    void logReceived(const char* text, size_t count, const LogTime& time);
     void logLine(const char* text);
     void logPortLost(const char* note);
     void stopLogFile();
@@ -85,6 +93,7 @@ private:
     std::string received;    // what the last read took, NUL bytes taken out
     bool portLost = false;
     bool viewMidLine = false; // the text last shown ended in the middle of a line
+    LineTimes lineTimes;
 };
 
 // Takes the NUL bytes out of the first count bytes of buffer, so everything after one is

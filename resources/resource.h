@@ -4,6 +4,7 @@
 
 #define IDD_MAIN_WINDOW            101
 #define IDI_APP_ICON               103
+#define IDA_MAIN_KEYS              104
 
 #define IDC_PATH_FIELD             1006
 #define IDC_SCAN_BUTTON            1007
@@ -32,6 +33,10 @@
 // bits free (the system uses them) and stay below the system's own (0xF000 and up).
 #define IDM_SAVE_LOG_AS            0x0010
 #define IDM_LOG_TO_FILE            0x0020
+#define IDM_FIND                   0x0030
+#define IDM_SHOW_TIMES             0x0040
+// F3 (find again) has a key but no menu item.
+#define IDM_FIND_NEXT              0x0060
 
 // The restore handler gives the focus to this identifier, which no control has,
 // so that restoring the window leaves no control focused.

@@ -486,12 +486,28 @@ void LoaderApp::waitOutDoubleClick(int id)
     waitOutDoubleClick(id);
     RECT area = {};
     GetWindowRect(control(id), &area);
-    std::string done = folder + "\\double-clicked";
+    ::testing::AssertionResult clicked =
+        runXdotool("mousemove " + std::to_string((area.left + area.right) / 2) + " " +
+                   std::to_string((area.top + area.bottom) / 2) + " click --repeat 2 --delay 80 1");
+    if (clicked) {
+        toggleClicked[id] = GetTickCount();
+    }
+    return clicked;
+}
+
+::testing::AssertionResult LoaderApp::typeKeys(const std::string& keys)
+{
+    // Keys go to the window with the focus: the main window is brought forward first.
+    SetForegroundWindow(main);
+    return runXdotool("key " + keys);
+}
+
+::testing::AssertionResult LoaderApp::runXdotool(const std::string& arguments)
+{
+    std::string done = folder + "\\xdotool-done";
     DeleteFileA(done.c_str());
-    std::string command = windowsPathOf("/bin/sh") + " -c \"xdotool mousemove " +
-                          std::to_string((area.left + area.right) / 2) + " " +
-                          std::to_string((area.top + area.bottom) / 2) +
-                          " click --repeat 2 --delay 80 1 && echo >'" + unixPathOf(done) + "'\"";
+    std::string command = windowsPathOf("/bin/sh") + " -c \"xdotool " + arguments + " && echo >'" +
+                          unixPathOf(done) + "'\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -506,11 +522,10 @@ void LoaderApp::waitOutDoubleClick(int id)
     }
     for (DWORD begun = GetTickCount(); GetTickCount() - begun < kCatchUpMs; Sleep(20)) {
         if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            toggleClicked[id] = GetTickCount();
             return ::testing::AssertionSuccess();
         }
     }
-    return ::testing::AssertionFailure() << "xdotool did not double-click: " << command;
+    return ::testing::AssertionFailure() << "xdotool did not finish: " << command;
 }
 
 ::testing::AssertionResult LoaderApp::pressKey(int id, UINT virtualKey)
@@ -573,7 +588,12 @@ void LoaderApp::waitOutDoubleClick(int id)
 
 MessageBoxInfo LoaderApp::findMessageBox(bool ownedByMain) const
 {
-    BoxSearch search = {process.dwProcessId, ownedByMain ? main : nullptr, nullptr};
+    return findBoxOwnedBy(ownedByMain ? main : nullptr);
+}
+
+MessageBoxInfo LoaderApp::findBoxOwnedBy(HWND owner) const
+{
+    BoxSearch search = {process.dwProcessId, owner, nullptr};
     EnumWindows(matchBox, reinterpret_cast<LPARAM>(&search));
     MessageBoxInfo box;
     if (search.found != nullptr) {
@@ -588,9 +608,14 @@ MessageBoxInfo LoaderApp::findMessageBox(bool ownedByMain) const
 
 MessageBoxInfo LoaderApp::waitForMessageBox(DWORD timeoutMs, bool ownedByMain) const
 {
+    return waitForBoxOwnedBy(ownedByMain ? main : nullptr, timeoutMs);
+}
+
+MessageBoxInfo LoaderApp::waitForBoxOwnedBy(HWND owner, DWORD timeoutMs) const
+{
     DWORD started = GetTickCount();
     for (;;) {
-        MessageBoxInfo box = findMessageBox(ownedByMain);
+        MessageBoxInfo box = findBoxOwnedBy(owner);
         if (box.window != nullptr || GetTickCount() - started >= timeoutMs) {
             return box;
         }

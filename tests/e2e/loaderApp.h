@@ -69,6 +69,9 @@ public:
     // Double-clicks the control with the mouse: two real clicks on the X display (xdotool), at
     // the pace of a quick double-click. Returns once both clicks were made.
     ::testing::AssertionResult doubleClick(int id);
+    // Presses keys on the X display (xdotool's names: "ctrl+f", "F3") into the program's window
+    // with the focus, the main window brought forward first. Returns once they were pressed.
+    ::testing::AssertionResult typeKeys(const std::string& keys);
     // Returns once the double-click time has passed since the last click on the toggle id.
     void waitOutDoubleClick(int id);
     // Posts a key press (down and up) to a control, then settles.
@@ -81,6 +84,9 @@ public:
     // A dialog box of the program; with ownedByMain, only one owned by the main window.
     MessageBoxInfo findMessageBox(bool ownedByMain = false) const;
     MessageBoxInfo waitForMessageBox(DWORD timeoutMs, bool ownedByMain = false) const;
+    // A dialog box of the program that owner owns (null: any).
+    MessageBoxInfo findBoxOwnedBy(HWND owner) const;
+    MessageBoxInfo waitForBoxOwnedBy(HWND owner, DWORD timeoutMs) const;
     void dismiss(HWND box);
     // Waits until the window is destroyed (a dismissed box, for one).
     ::testing::AssertionResult waitUntilGone(HWND window, DWORD timeoutMs = kCatchUpMs) const;
@@ -120,6 +126,8 @@ private:
     bool findMainWindow();
     ::testing::AssertionResult waitForMainWindow(DWORD timeoutMs);
     ::testing::AssertionResult waitForMarker(DWORD started, DWORD timeoutMs);
+    // Runs xdotool with arguments on the X display; returns once it has finished.
+    ::testing::AssertionResult runXdotool(const std::string& arguments);
     // Answers the file dialog that is opening: with a path, Open or Save; with null, Cancel.
     ::testing::AssertionResult answerFileDialog(const char* caption, const std::string* path);
 

@@ -487,3 +487,63 @@ TEST_F(LogModeTest, SaveLogAsWritesWhatTheViewHolds)
 }
 
 } // namespace
+
+namespace {
+
+// The Find dialog's controls (the system's template).
+constexpr int kFindText = 0x480;
+constexpr int kFindUp = 0x420;
+constexpr int kFindDown = 0x421;
+
+DWORD selectionStart(HWND view, DWORD* end)
+{
+    DWORD start = 0;
+    SendMessageA(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(end));
+    return start;
+}
+
+} // namespace
+
+TEST_F(LogModeTest, TimedLinesAndFindWithCtrlFAndF3)
+{
+    actAsGateway();
+    ASSERT_TRUE(app.start());
+    startLogging();
+    app.systemCommand(IDM_SHOW_TIMES);
+    ASSERT_TRUE(app.settle());
+    peer.send(kPort, "20;04;Alecto V1;ID=2a;TEMP=00c3;\r\n20;05;Oregon;ID=BEEF;\r\n");
+    ASSERT_TRUE(logEndsWith("20;05;Oregon;ID=BEEF;\r\n")) << logView();
+    std::string text = logView();
+    std::string stamp = text.substr(text.rfind("20;05") - 13, 13);
+    EXPECT_TRUE(stamp.size() == 13 && stamp[2] == ':' && stamp[5] == ':' && stamp[8] == '.' &&
+                stamp[12] == ' ' && stamp.find_first_not_of("0123456789:. ") == std::string::npos)
+        << "the line starts with its time: " << stamp;
+
+    ASSERT_TRUE(app.typeKeys("ctrl+f"));
+    MessageBoxInfo find = app.waitForMessageBox(kCatchUpMs, true);
+    ASSERT_NE(find.window, nullptr) << "Ctrl+F opened nothing";
+    EXPECT_EQ(find.caption, "Find");
+    SendMessageA(GetDlgItem(find.window, kFindText), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("id=beef"));
+    SendMessageA(GetDlgItem(find.window, kFindUp), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(GetDlgItem(find.window, kFindDown), BM_SETCHECK, BST_UNCHECKED, 0);
+    PostMessageA(find.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND view = app.control(IDC_LOG_VIEW);
+    const DWORD match = static_cast<DWORD>(text.rfind("ID=BEEF"));
+    DWORD end = 0;
+    ASSERT_TRUE(waitFor([&] { return selectionStart(view, &end) == match; })) << "not selected";
+    EXPECT_EQ(end, match + 7);
+
+    // New lines do not move the match away; F3 looks further up, finds nothing and says so.
+    peer.send(kPort, "20;06;later;\r\n");
+    ASSERT_TRUE(logEndsWith("20;06;later;\r\n")) << logView();
+    PostMessageA(find.window, WM_KEYDOWN, VK_F3, 1);
+    MessageBoxInfo notFound = app.waitForBoxOwnedBy(find.window, kCatchUpMs);
+    EXPECT_EQ(notFound.text, "\"id=beef\" not found in the log view");
+    app.dismiss(notFound.window);
+    ASSERT_TRUE(app.waitUntilGone(notFound.window));
+    EXPECT_EQ(selectionStart(view, &end), match);
+    EXPECT_EQ(end, match + 7);
+    if (const char* shots = getenv("VEXLOR_SCREENSHOTS")) {
+        EXPECT_TRUE(app.saveScreenshot(std::string(shots) + "\\find-dialog.bmp"));
+    }
+}

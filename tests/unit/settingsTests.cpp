@@ -20,7 +20,7 @@ namespace {
 // Every field set; paths outside the code page and beyond the Basic Multilingual Plane.
 const Settings kFull = {L"C:\\Прошивка\\固件 \U0001F600.cpp.hex", "COM12",
                         "USB\\VID_2341&PID_0042\\85036313530351D0E0B1", true, -1800, 250, true,
-                        L"D:\\Logs\\gateway é.log"};
+                        L"D:\\Logs\\gateway é.log", true};
 
 // What a file without a usable window line gives.
 void forgetPosition(Settings& s)
@@ -60,6 +60,7 @@ TEST(SettingsText, ADamagedLineCostsOnlyItsOwnField)
         {"window=-5,1e3", forgetPosition},
         {"logToFile=yes", [](Settings& s) { s.logToFile = false; }},
         {"logFile=\xFF\xFE", [](Settings& s) { s.logToFile = false; s.logFilePath.clear(); }},
+        {"showTimes=on", [](Settings& s) { s.showLogTimes = false; }},
     };
     // A later line for a key overrides the earlier one; the log file is kept while logging is off.
     for (const auto& c : cases) {

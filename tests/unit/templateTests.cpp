@@ -47,7 +47,7 @@ const std::vector<ExpectedControl> controlMap = {
     {-1, "Static", "Status:", at(11, 87, 24, 8), true, true, 0},
     {IDC_STATUS_LINE, "Edit", "", at(39, 87, 226, 15), true, true, 0},
     {IDC_LOGGING_BUTTON, "Button", "Serial Port Logging", at(8, 123, 96, 12), true, true, WS_TABSTOP},
-    {IDC_LOG_VIEW, "Edit", "", at(8, 141, 576, 208), true, true, ES_MULTILINE | ES_OEMCONVERT | WS_BORDER | WS_VSCROLL | WS_TABSTOP},
+    {IDC_LOG_VIEW, "Edit", "", at(8, 141, 576, 208), true, true, ES_MULTILINE | ES_OEMCONVERT | ES_NOHIDESEL | WS_BORDER | WS_VSCROLL | WS_TABSTOP},
     {IDC_CLEAR_LOG_BUTTON, "Button", "Clear log window", at(505, 123, 80, 12), true, true, WS_TABSTOP},
     {IDC_GATEWAY_DEBUG_BUTTON, "Button", "Log Mode: Debug", at(153, 123, 98, 12), true, true, WS_TABSTOP},
     {-1, "Button", "Logging:", at(3, 111, 585, 261), true, true, BS_GROUPBOX},
