@@ -10,7 +10,6 @@
 #include <string>
 
 #include "appState.h"
-#include "logSearch.h"
 #include "platform/trace.h"
 #include "resource.h"
 #include "ui.h"
@@ -70,21 +69,28 @@ void sayNotFound(const std::string& wanted)
 
 void findNext(const LogSearch& search)
 {
+    if (!selectNextMatch(search)) {
+        sayNotFound(search.wanted);
+    }
+}
+
+} // namespace
+
+bool selectNextMatch(const LogSearch& search)
+{
     HWND view = logView();
     DWORD start = 0;
     DWORD end = 0;
     SendMessageA(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     size_t found = findInLog(logViewText(), search.down ? end : start, search);
     if (found == std::string::npos) {
-        sayNotFound(search.wanted);
-        return;
+        return false;
     }
     DWORD matchEnd = static_cast<DWORD>(found + search.wanted.size());
     SendMessageA(view, EM_SETSEL, static_cast<WPARAM>(found), static_cast<LPARAM>(matchEnd));
     SendMessageA(view, EM_SCROLLCARET, 0, 0);
+    return true;
 }
-
-} // namespace
 
 void addFindCommand(HWND window)
 {

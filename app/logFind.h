@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "logSearch.h"
+
 // Adds "Find..." to the main window's system menu.
 void addFindCommand(HWND window);
 
@@ -15,6 +17,10 @@ void addFindCommand(HWND window);
 void openFindDialog();
 // Handler of F3: finds the last text again, or opens the dialog when nothing was looked for yet.
 void findAgain();
+
+// Selects the next match of search from the view's selection and brings it into sight; false,
+// changing nothing, when there is none.
+bool selectNextMatch(const LogSearch& search);
 
 // The message the Find dialog sends its owner (registered by the system).
 UINT findDialogMessage();

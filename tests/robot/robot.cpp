@@ -41,6 +41,52 @@ enum class Logging { Off, Running, Lost };
 // back to or selected, or no longer checked once the lines they held were trimmed away.
 enum class View { Following, Held, Unknown };
 
+// A line the gateway sent while logging, as the view must show it (without NUL bytes), and
+// whether it must start with its time there.
+struct SentLine {
+    std::string text;
+    bool timed;
+};
+
+// The Find dialog's controls (the system's template).
+constexpr int kFindText = 0x480;
+constexpr int kFindMatchCase = 0x411;
+constexpr int kFindUp = 0x420;
+constexpr int kFindDown = 0x421;
+
+// "HH:MM:SS.mmm ", the time a timed line starts with.
+bool isLineTime(const std::string& text)
+{
+    const char pattern[] = "00:00:00.000 ";
+    if (text.size() != sizeof pattern - 1) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool digit = text[i] >= '0' && text[i] <= '9';
+        if (pattern[i] == '0' ? !digit : text[i] != pattern[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where the Find dialog's Find Next must select wanted in text, from the selection (npos: not
+// found). Letters are folded as ASCII: what the robot looks for is ASCII.
+size_t expectedMatch(std::string text, std::string wanted, size_t from, bool down, bool matchCase)
+{
+    if (!matchCase) {
+        for (std::string* s : {&text, &wanted}) {
+            for (char& c : *s) {
+                c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+            }
+        }
+    }
+    if (down) {
+        return text.find(wanted, from);
+    }
+    return from == 0 ? std::string::npos : text.rfind(wanted, from - 1);
+}
+
 // Where the log view is read: the selection, the first character shown, the end in sight.
 struct ViewPlace {
     DWORD start = 0;
@@ -189,6 +235,8 @@ private:
     void doubleClickToggle();
     void scrollBack();
     void backToTheEnd();
+    void findInLog();
+    void toggleTimes();
     // Clicks a toggle once, or with the mouse twice as a double-click when doubleClicking.
     void pressToggle(int id);
 
@@ -243,7 +291,8 @@ private:
     View view = View::Following;
     std::string heldSelection; // what the user selected, and the start of the first line shown
     std::string heldFirstLine;
-    std::vector<std::string> unseen;     // lines sent while logging, not yet checked in the view
+    std::vector<SentLine> unseen;        // lines sent while logging, not yet checked in the view
+    bool timesShown = false;             // "Show times in the log" is ticked
     std::vector<std::string> toFile;     // lines sent while logging to the file
     int sent = 0;
     DWORD handlesAtStart = 0;
@@ -349,6 +398,7 @@ bool Robot::startProgram(bool restarting)
     fileChosen = fileChosen && firmwareKept;
     pathText = firmwareKept ? pathText : std::string();
     fileLogging = fileLogging && restarting && logPath.compare(0, keptFolder.size(), keptFolder) == 0;
+    timesShown = timesShown && restarting;
     std::string lastPort = restarting ? shownPort : std::string();
     logging = Logging::Off;
     gatewayDebug = false;
@@ -810,7 +860,7 @@ void Robot::gatewaySends()
                 shown += c;
             }
         }
-        unseen.push_back(shown);
+        unseen.push_back({shown, timesShown});
         if (fileLogging) {
             toFile.push_back(shown);
         }
@@ -1114,6 +1164,97 @@ void Robot::backToTheEnd()
     view = View::Following;
 }
 
+// Ctrl+F or "Find...", a line's tag (which the view may hold, once or more, or no longer) in
+// either case, Find Next up or down: the next match from the selection is selected and in sight,
+// or "not found" is said and the selection stays. The dialog is closed again.
+void Robot::findInLog()
+{
+    std::string wanted = "<robot " + std::to_string(1 + below(sent + 1)) + ">";
+    bool matchCase = below(2) == 0;
+    bool down = below(2) == 0;
+    if (below(2) == 0) {
+        wanted[1] = 'R';
+    }
+    std::string text = app->text(IDC_LOG_VIEW);
+    ViewPlace before = viewPlace(text);
+    const size_t oldSize = text.size();
+    const std::string oldStart = text.substr(0, 64);
+    size_t expected = expectedMatch(text, wanted, down ? before.end : before.start, down, matchCase);
+    if (below(2) == 0) {
+        app->typeKeys("ctrl+f");
+    } else {
+        app->systemCommand(IDM_FIND);
+    }
+    MessageBoxInfo dialog = app->waitForMessageBox(kCatchUpMs, true);
+    if (dialog.window == nullptr || dialog.caption != "Find") {
+        fail("no Find dialog opened");
+        return;
+    }
+    SendMessageA(GetDlgItem(dialog.window, kFindText), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(wanted.c_str()));
+    SendMessageA(GetDlgItem(dialog.window, kFindMatchCase), BM_SETCHECK,
+                 matchCase ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(GetDlgItem(dialog.window, kFindUp), BM_SETCHECK, down ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageA(GetDlgItem(dialog.window, kFindDown), BM_SETCHECK, down ? BST_CHECKED : BST_UNCHECKED, 0);
+    PostMessageA(dialog.window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // Lines arriving meanwhile may bring a match (and move a caret that follows the end); the
+    // oldest lines giving way to the view's limit move everything.
+    MessageBoxInfo notFound;
+    ViewPlace after;
+    waitFor([&] {
+        notFound = app->findBoxOwnedBy(dialog.window);
+        DWORD start = 0;
+        DWORD end = 0;
+        askLogView(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return notFound.window != nullptr ||
+               (end > start && (start != before.start || end != before.end));
+    });
+    bool trimmed = app->text(IDC_LOG_VIEW).compare(0, oldStart.size(), oldStart) != 0;
+    if (notFound.window != nullptr) {
+        if (notFound.text != "\"" + wanted + "\" not found in the log view") {
+            fail("the Find dialog said \"" + notFound.text + "\"");
+        }
+        app->dismiss(notFound.window);
+        app->waitUntilGone(notFound.window);
+        if (expected != std::string::npos && !trimmed) {
+            fail("\"" + wanted + "\" was not found, though the view holds it");
+        }
+    } else {
+        text = app->text(IDC_LOG_VIEW);
+        after = viewPlace(text);
+        bool selected = after.end - after.start == wanted.size() &&
+                        expectedMatch(text, wanted, after.start, true, matchCase) == after.start;
+        bool expectedOne = after.start == expected || after.start + wanted.size() > oldSize || trimmed;
+        LRESULT position = static_cast<LRESULT>(askLogView(EM_POSFROMCHAR, after.end - 1, 0));
+        RECT client = {};
+        GetClientRect(app->control(IDC_LOG_VIEW), &client);
+        int top = static_cast<short>(HIWORD(position));
+        if (!selected || !expectedOne) {
+            fail("Find Next selected " + std::to_string(after.start) + "-" + std::to_string(after.end) +
+                 " for \"" + wanted + "\", expected " + std::to_string(expected));
+        } else if (position == -1 || top < 0 || top >= client.bottom) {
+            fail("the match Find Next selected is not in sight");
+        }
+        view = View::Held;
+        heldSelection = text.substr(after.start, after.end - after.start);
+        heldFirstLine = text.substr(after.firstShown, 40);
+    }
+    PostMessageA(dialog.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    if (!app->waitUntilGone(dialog.window)) {
+        fail("the Find dialog did not close");
+    }
+}
+
+// "Show times in the log": the lines sent from now on start with their time, or no longer do.
+// Those shown before stay as they are.
+void Robot::toggleTimes()
+{
+    checkReceived();
+    app->systemCommand(IDM_SHOW_TIMES);
+    app->settle();
+    timesShown = !timesShown;
+}
+
 DWORD_PTR Robot::askLogView(UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
@@ -1194,12 +1335,13 @@ void Robot::checkReceived()
     }
     DWORD start = GetTickCount();
     std::string view = app->text(IDC_LOG_VIEW);
-    while (view.find(unseen.back()) == std::string::npos && GetTickCount() - start < kCatchUpMs) {
+    while (view.find(unseen.back().text) == std::string::npos && GetTickCount() - start < kCatchUpMs) {
         Sleep(100);
         view = app->text(IDC_LOG_VIEW);
     }
     size_t at = 0;
-    for (const std::string& line : unseen) {
+    for (const SentLine& sent : unseen) {
+        const std::string& line = sent.text;
         size_t found = view.find(line, at);
         if (found == std::string::npos) {
             fail("a line the gateway sent is missing from the view, or out of order: " +
@@ -1208,6 +1350,11 @@ void Robot::checkReceived()
         }
         if (view.find(line, found + 1) != std::string::npos) {
             fail("a line the gateway sent is shown twice: " + line.substr(0, 40));
+        }
+        if ((found >= 13 && isLineTime(view.substr(found - 13, 13))) != sent.timed) {
+            fail(std::string(sent.timed ? "a line sent with times on does not start with its time: "
+                                        : "a line sent with times off starts with a time: ") +
+                 line.substr(0, 40));
         }
         at = found + line.size();
     }
@@ -1342,6 +1489,8 @@ int Robot::play(int count)
         {"double-click a toggle", 2, &Robot::doubleClickToggle},
         {"scroll back in the log", 3, &Robot::scrollBack},
         {"back to the end of the log", 1, &Robot::backToTheEnd},
+        {"find in the log", 2, &Robot::findInLog},
+        {"times on or off", 1, &Robot::toggleTimes},
     };
     setUpPorts();
     if (!startProgram(false)) {
