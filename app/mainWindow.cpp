@@ -193,8 +193,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             notePortChoice();
             return 0;
         }
-        // 0 from a control or a dialog key, 1 from the window's keys (Ctrl+F, F3).
-        if (HIWORD(wParam) > 1) {
+        // 0 from a control or a dialog key; 1 with no control from the window's keys (Ctrl+F,
+        // F3), as a combo box's selection change also sends 1.
+        if (HIWORD(wParam) != 0 && (HIWORD(wParam) != 1 || lParam != 0)) {
             break;
         }
         dispatchCommand(window, LOWORD(wParam));
