@@ -8,6 +8,7 @@
 #include "appState.h"
 #include "firmwareField.h"
 #include "logKeeping.h"
+#include "logModeCommands.h"
 #include "platform/codePagePath.h"
 #include "platform/uiTask.h"
 #include "portListControl.h"
@@ -108,6 +109,7 @@ void lookForLogFile(const std::wstring& path)
 void restoreSettings(const Settings& remembered)
 {
     written = remembered;
+    restoreSentCommands(remembered.commands);
     if (remembered.hasWindowPosition) {
         placeWindow(remembered.windowLeft, remembered.windowTop);
     }
@@ -159,6 +161,7 @@ void rememberSettings()
         now.logToFile = !logFile.empty();
         now.logFilePath = now.logToFile ? logFile : written.logFilePath;
     }
+    now.commands = sentCommands();
     // Quietly: the trace shows what the user did, not this bookkeeping after it.
     if (now != written && saveSettings(now)) {
         written = now;

@@ -10,6 +10,7 @@
 #include "firmwareField.h"
 #include "gateway/gatewayCommands.h"
 #include "logKeeping.h"
+#include "logModeCommands.h"
 #include "mainWindow.h"
 #include "platform/codePagePath.h"
 #include "platform/trace.h"
@@ -93,7 +94,7 @@ namespace {
 // What the message loop does with one message.
 void handleMessage(MSG& message)
 {
-    if (isSwallowedKey(message, app.mainWindow)) {
+    if (isSwallowedKey(message, app.mainWindow) || recallCommand(message)) {
         return;
     }
     if (!IsDialogMessageA(app.mainWindow, &message)) {

@@ -17,10 +17,22 @@ void PrintTo(const Settings& s, std::ostream* out)
 
 namespace {
 
+// The bytes first to last: together every printable byte of the code page (1252 in the test
+// prefix) that the command field takes.
+std::string bytesFrom(int first, int last)
+{
+    std::string bytes;
+    for (int byte = first; byte <= last; ++byte) {
+        bytes += static_cast<char>(byte);
+    }
+    return bytes;
+}
+
 // Every field set; paths outside the code page and beyond the Basic Multilingual Plane.
 const Settings kFull = {L"C:\\Прошивка\\固件 \U0001F600.cpp.hex", "COM12",
                         "USB\\VID_2341&PID_0042\\85036313530351D0E0B1", true, -1800, 250, true,
-                        L"D:\\Logs\\gateway é.log"};
+                        L"D:\\Logs\\gateway é.log",
+                        {"10;ping;", bytesFrom(0x20, 0x7E), bytesFrom(0x80, 0xDF), bytesFrom(0xE0, 0xFF)}};
 
 // What a file without a usable window line gives.
 void forgetPosition(Settings& s)
@@ -38,10 +50,10 @@ TEST(SettingsText, AHandWrittenFileIsRead)
 {
     // Notepad's byte order mark and line ends, an unknown key, another program's section.
     const Settings written = {L"C:\\fw\\gatéway.hex", "COM7", "", true, -20, 35, true,
-                              L"C:\\log.txt"};
+                              L"C:\\log.txt", {"10;ping;", "10;caf\xE9;"}};
     EXPECT_EQ(parseSettings("\xEF\xBB\xBF[Vexlor Loader]\r\nfirmware=C:\\fw\\gat\xC3\xA9way.hex\r\n"
                             "colour=blue\r\nport= com7 \r\nwindow=-20,35\r\nlogToFile=1\r\n"
-                            "logFile=C:\\log.txt\r\n[Other]\r\nportDevice=USB\\X\r\n"),
+                            "logFile=C:\\log.txt\r\ncommand=10;ping;\r\ncommand=10;caf\xC3\xA9;\r\n[Other]\r\nportDevice=USB\\X\r\n"),
               written);
 }
 
@@ -69,6 +81,35 @@ TEST(SettingsText, ADamagedLineCostsOnlyItsOwnField)
         EXPECT_EQ(read, expected) << c.line.substr(0, 40);
         EXPECT_NE(read, kFull) << c.line.substr(0, 40);
     }
+}
+
+TEST(SettingsText, ACommandLineIsJudgedAlone)
+{
+    // A line after the file's commands, and the command it adds (none: it is dropped).
+    const struct { std::string line; std::string taken; } cases[] = {
+        {"command=10;caf\xC3\xA9;", "10;caf\xE9;"},
+        {"command=" + std::string(98, 'a'), std::string(98, 'a')},
+        {"command=" + std::string(99, 'a'), ""},
+        {"command=10;\xF0\x9F\x98", ""}, // invalid UTF-8
+        {"command=10;a\x01z;", ""},
+        {"command=10;a\x7Fz;", ""},
+        {"command=10;\xD0\x9F;", ""}, // not in the code page
+        {"command=10;", ""},           // too short to be sent
+    };
+    for (const auto& c : cases) {
+        Settings expected = kFull;
+        if (!c.taken.empty()) {
+            expected.commands.push_back(c.taken);
+        }
+        EXPECT_EQ(parseSettings(formatSettings(kFull) + c.line + "\r\n"), expected) << c.line;
+    }
+    std::string many = "[Vexlor Loader]\r\n";
+    for (int i = 0; i < 60; ++i) {
+        many += "command=10;" + std::to_string(i) + ";\r\n";
+    }
+    Settings read = parseSettings(many);
+    ASSERT_EQ(read.commands.size(), 50u) << "no more than the history keeps";
+    EXPECT_EQ(read.commands.back(), "10;49;");
 }
 
 TEST(SettingsText, GarbageGivesDefaults)
