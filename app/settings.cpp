@@ -65,8 +65,9 @@ std::string textFrom(const std::wstring& path)
     return pathFrom(text) == path ? text : std::string();
 }
 
-// A command as the file holds it: text as a path is (UTF-8, no control characters) that the
-// code page writes whole and "Send Command" takes. Empty for anything else.
+// A command as the file holds it: text as a path is (UTF-8, nothing below a space) without DEL,
+// that the code page writes whole and "Send Command" takes. Empty for anything else. The code
+// page's bytes that Unicode makes C1 controls (0x81 in 1252) stay: the field takes them.
 std::string commandFrom(const std::string& text)
 {
     std::wstring wide = pathFrom(text);
@@ -87,11 +88,11 @@ std::string commandFrom(const std::string& text)
 // The file's text for a command; empty for one that would not read back the same.
 std::string commandText(const std::string& command)
 {
-    int size = MultiByteToWideChar(CP_ACP, 0, command.data(), static_cast<int>(command.size()),
-                                   nullptr, 0);
+    int length = static_cast<int>(command.size());
+    int size = MultiByteToWideChar(CP_ACP, 0, command.data(), length, nullptr, 0);
     std::wstring wide(size, L'\0');
-    if (size == 0 || MultiByteToWideChar(CP_ACP, 0, command.data(),
-                                         static_cast<int>(command.size()), &wide[0], size) != size) {
+    if (size == 0 ||
+        MultiByteToWideChar(CP_ACP, 0, command.data(), length, &wide[0], size) != size) {
         return std::string();
     }
     std::string text = textFrom(wide);

@@ -1,8 +1,8 @@
 // What the program remembers between runs: the firmware, the port, where the window was, the
-// log-to-file choice and the commands sent. They live in %APPDATA%\Vexlor Loader\settings.ini, UTF-8 lines of
-// key=value under a [Vexlor Loader] header. The file is only ever a convenience: a missing,
-// damaged or hand-edited file gives defaults for what it does not hold well, field by field,
-// and never stops the program.
+// log-to-file choice and the commands sent. They live in %APPDATA%\Vexlor Loader\settings.ini,
+// UTF-8 lines of key=value under a [Vexlor Loader] header. The file is only ever a convenience:
+// a missing, damaged or hand-edited file gives defaults for what it does not hold well, field by
+// field, and never stops the program.
 //
 // Top floor (app/, the window): may include every floor below it.
 #pragma once
