@@ -1,6 +1,7 @@
 // Log mode's commands. Starting blocks the window for about three seconds (the gateway's banner
 // is waited for), so the window is painted first; the poll timer is stopped while a command
-// waits for the gateway's answer, so no poll reads that answer half.
+// waits for the gateway's answer, so no poll reads that answer half. The commands sent are kept
+// for Up and Down in the command field (commandHistory.h).
 //
 // Top floor (app/, the window): may include every floor below it.
 #include "logModeCommands.h"
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "appState.h"
+#include "commandHistory.h"
 #include "gateway/gatewayCommands.h"
 #include "gateway/logSession.h"
 #include "logKeeping.h"
@@ -37,6 +39,7 @@ public:
 WindowLogWatcher watcher;
 bool loggingOn = false;
 bool gatewayDebugOn = false;
+CommandHistory history;
 
 LogSession& session()
 {
@@ -147,6 +150,7 @@ void sendTypedCommand()
         armPollTimer();
         return;
     }
+    history.add(std::string(command, length));
     command[length] = '\n';
     command[length + 1] = '\0';
     trace("Send command (%d) [%s]\n", length + 1, command);
@@ -204,4 +208,33 @@ void readGatewayOnceMore()
     if (loggingOn && !session().isLost()) {
         session().poll();
     }
+}
+
+bool recallCommand(const MSG& message)
+{
+    HWND field = GetDlgItem(app.mainWindow, IDC_COMMAND_FIELD);
+    bool arrow = message.message == WM_KEYDOWN &&
+                 (message.wParam == VK_UP || message.wParam == VK_DOWN);
+    if (!arrow || message.hwnd == nullptr || message.hwnd != field) {
+        return false;
+    }
+    std::string shown;
+    std::string typed = windowText(field);
+    if (message.wParam == VK_UP ? history.older(typed, shown) : history.newer(typed, shown)) {
+        SetWindowTextA(field, shown.c_str());
+        int end = GetWindowTextLengthA(field);
+        SendMessageA(field, EM_SETSEL, end, end);
+        SendMessageA(field, EM_SCROLLCARET, 0, 0);
+    }
+    return true;
+}
+
+std::vector<std::string> sentCommands()
+{
+    return history.entries();
+}
+
+void restoreSentCommands(const std::vector<std::string>& newestFirst)
+{
+    history.restore(newestFirst);
 }

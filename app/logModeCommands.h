@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 // What the controls depend on.
 bool isLogging();      // log mode is on: starting, running, or waiting for a lost port
 bool isGatewayOpen();  // log mode has its port and the gateway answered
@@ -13,8 +16,15 @@ bool isGatewayDebugOn();
 
 // Handler of "Serial Port Logging": starts log mode when it is off, stops it when it runs.
 void toggleLogMode();
-// Handler of "Send Command".
+// Handler of "Send Command". A command that passes the length check is kept for recalling.
 void sendTypedCommand();
+// Up and Down pressed in the command field, for the message loop: they show an older or newer
+// command sent (the draft past the newest), with the caret at the end. True for such a key,
+// which the field itself must then not get (a single-line edit moves its caret on them).
+bool recallCommand(const MSG& message);
+// The commands sent, newest first, in the code page, as the settings file keeps them.
+std::vector<std::string> sentCommands();
+void restoreSentCommands(const std::vector<std::string>& newestFirst);
 // Handler of "Log Mode: Debug".
 void toggleGatewayDebug();
 

@@ -110,6 +110,7 @@ void restoreSettings(const Settings& remembered)
 {
     written = remembered;
     showLogTimes(remembered.showLogTimes);
+    restoreSentCommands(remembered.commands);
     if (remembered.hasWindowPosition) {
         placeWindow(remembered.windowLeft, remembered.windowTop);
     }
@@ -162,6 +163,7 @@ void rememberSettings()
         now.logFilePath = now.logToFile ? logFile : written.logFilePath;
     }
     now.showLogTimes = areLogTimesShown();
+    now.commands = sentCommands();
     // Quietly: the trace shows what the user did, not this bookkeeping after it.
     if (now != written && saveSettings(now)) {
         written = now;

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "commandHistory.h"
+#include "gateway/gatewayCommands.h"
 #include "serial/portName.h"
 
 namespace {
@@ -63,6 +65,40 @@ std::string textFrom(const std::wstring& path)
     return pathFrom(text) == path ? text : std::string();
 }
 
+// A command as the file holds it: text as a path is (UTF-8, nothing below a space) without DEL,
+// that the code page writes whole and "Send Command" takes. Empty for anything else. The code
+// page's bytes that Unicode makes C1 controls (0x81 in 1252) stay: the field takes them.
+std::string commandFrom(const std::string& text)
+{
+    std::wstring wide = pathFrom(text);
+    BOOL lost = FALSE;
+    int size = wide.empty() || wide.find(L'\x7F') != std::wstring::npos
+                   ? 0
+                   : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &lost);
+    if (lost || !isValidCommandLength(size) || size > kLongestCommand) {
+        return std::string();
+    }
+    std::string command(size, '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        &command[0], size, nullptr, nullptr);
+    return command;
+}
+
+// The file's text for a command; empty for one that would not read back the same.
+std::string commandText(const std::string& command)
+{
+    int length = static_cast<int>(command.size());
+    int size = MultiByteToWideChar(CP_ACP, 0, command.data(), length, nullptr, 0);
+    std::wstring wide(size, L'\0');
+    if (size == 0 ||
+        MultiByteToWideChar(CP_ACP, 0, command.data(), length, &wide[0], size) != size) {
+        return std::string();
+    }
+    std::string text = textFrom(wide);
+    return commandFrom(text) == command ? text : std::string();
+}
+
 bool isDeviceId(const std::string& text)
 {
     if (text.size() > kLongestDeviceId) {
@@ -108,7 +144,8 @@ bool operator==(const Settings& a, const Settings& b)
            a.portDevice == b.portDevice && a.hasWindowPosition == b.hasWindowPosition &&
            a.windowLeft == b.windowLeft && a.windowTop == b.windowTop &&
            a.logToFile == b.logToFile && a.logFilePath == b.logFilePath &&
-           a.showLogTimes == b.showLogTimes;
+           a.showLogTimes == b.showLogTimes &&
+           a.commands == b.commands;
 }
 
 bool operator!=(const Settings& a, const Settings& b)
@@ -160,6 +197,11 @@ Settings parseSettings(const std::string& text)
             settings.logFilePath = pathFrom(value);
         } else if (key == "showTimes") {
             settings.showLogTimes = value == "1";
+        } else if (key == "command") {
+            std::string command = commandFrom(value);
+            if (!command.empty() && settings.commands.size() < CommandHistory::kMostKept) {
+                settings.commands.push_back(command);
+            }
         }
     }
     // Logging to no file is logging off.
@@ -181,6 +223,12 @@ std::string formatSettings(const Settings& settings)
     text += std::string("logToFile=") + (settings.logToFile ? "1" : "0") + kLineEnd;
     text += "logFile=" + textFrom(settings.logFilePath) + kLineEnd;
     text += std::string("showTimes=") + (settings.showLogTimes ? "1" : "0") + kLineEnd;
+    for (size_t i = 0; i < settings.commands.size() && i < CommandHistory::kMostKept; ++i) {
+        std::string command = commandText(settings.commands[i]);
+        if (!command.empty()) {
+            text += "command=" + command + kLineEnd;
+        }
+    }
     return text;
 }
 

@@ -1,8 +1,8 @@
-// What the program remembers between runs: the firmware, the port, where the window was and
-// the log-to-file choice. They live in %APPDATA%\Vexlor Loader\settings.ini, UTF-8 lines of
-// key=value under a [Vexlor Loader] header. The file is only ever a convenience: a missing,
-// damaged or hand-edited file gives defaults for what it does not hold well, field by field,
-// and never stops the program.
+// What the program remembers between runs: the firmware, the port, where the window was, the
+// log-to-file choice and the commands sent. They live in %APPDATA%\Vexlor Loader\settings.ini,
+// UTF-8 lines of key=value under a [Vexlor Loader] header. The file is only ever a convenience:
+// a missing, damaged or hand-edited file gives defaults for what it does not hold well, field by
+// field, and never stops the program.
 //
 // Top floor (app/, the window): may include every floor below it.
 #pragma once
@@ -22,6 +22,9 @@ struct Settings {
     bool logToFile = false;            // only ever true with a logFilePath
     std::wstring logFilePath;          // the file log-to-file writes, kept while it is off too
     bool showLogTimes = false;         // the log view starts each received line with its time
+    // The commands sent, newest first, at most CommandHistory::kMostKept, in the code page (as
+    // the command field holds them); each one a command "Send Command" takes.
+    std::vector<std::string> commands;
 };
 
 // Field by field.

@@ -97,7 +97,7 @@ HACCEL windowKeys = nullptr;
 // What the message loop does with one message.
 void handleMessage(MSG& message)
 {
-    if (isSwallowedKey(message, app.mainWindow)) {
+    if (isSwallowedKey(message, app.mainWindow) || recallCommand(message)) {
         return;
     }
     // The window's keys also work while the Find dialog has the focus (F3 from there).

@@ -211,6 +211,7 @@ private:
     void clearLog();
     void toggleDebug();
     void sendCommand();
+    void recallCommand();
     void toggleDebugScreen();
     void gatewaySends();
     void unplug();
@@ -295,6 +296,11 @@ private:
     bool timesShown = false;             // "Show times in the log" is ticked
     std::vector<std::string> toFile;     // lines sent while logging to the file
     int sent = 0;
+    // The commands sent, newest first, kept across runs; the one Up and Down show (-1: the draft,
+    // what the field held before).
+    std::vector<std::string> commandsSent;
+    int recalledAt = -1;
+    std::string draft;
     DWORD handlesAtStart = 0;
     SIZE_T memoryAtStart = 0;
     DWORD handlesAdded = 0;
@@ -402,6 +408,8 @@ bool Robot::startProgram(bool restarting)
     std::string lastPort = restarting ? shownPort : std::string();
     logging = Logging::Off;
     gatewayDebug = false;
+    recalledAt = -1;
+    commandsSent.resize(restarting ? commandsSent.size() : 0);
     view = View::Following;
     unseen.clear();
     toFile.clear();
@@ -809,12 +817,44 @@ void Robot::sendCommand()
         return;
     }
     app->settle();
+    if (commandsSent.empty() || commandsSent.front() != typed) {
+        commandsSent.insert(commandsSent.begin(), typed);
+    }
+    commandsSent.resize(std::min<size_t>(commandsSent.size(), 50));
+    recalledAt = -1;
     if (loggingPort == kBoard) {
         return; // the board's firmware takes it; the view shows the echo
     }
     std::string wire = peer.waitForReceived(loggingPort, typed.size() + 1, kCatchUpMs);
     if (wire != typed + "\n") {
         fail("typed \"" + typed + "\" but the gateway got \"" + wire + "\"");
+    }
+}
+
+// Up some times, maybe Down after: the field shows what the robot's own list has there (past the
+// newest, the draft), with the caret at its end.
+void Robot::recallCommand()
+{
+    std::string field = app->text(IDC_COMMAND_FIELD);
+    if (recalledAt < 0 || field != commandsSent[recalledAt]) { // an edit starts afresh
+        recalledAt = -1;
+        draft = field;
+    }
+    int ups = 1 + below(4), downs = below(3);
+    for (int press = 0; press < ups + downs; ++press) {
+        app->pressKey(IDC_COMMAND_FIELD, press < ups ? VK_UP : VK_DOWN);
+    }
+    int oldest = static_cast<int>(commandsSent.size()) - 1;
+    recalledAt = std::max(std::min(recalledAt + ups, oldest) - downs, -1);
+    std::string shown = app->text(IDC_COMMAND_FIELD);
+    std::string expected = recalledAt < 0 ? draft : commandsSent[recalledAt];
+    DWORD_PTR caret = 0;
+    SendMessageTimeoutA(app->control(IDC_COMMAND_FIELD), EM_GETSEL, 0, 0, SMTO_BLOCK, kCatchUpMs, &caret);
+    if (shown != expected ||
+        (oldest >= 0 && caret != static_cast<DWORD_PTR>(MAKELONG(shown.size(), shown.size())))) {
+        fail("Up " + std::to_string(ups) + ", Down " + std::to_string(downs) + ": the field shows \"" +
+             shown.substr(0, 40) + "\", caret at " + std::to_string(LOWORD(caret)) + ", not \"" +
+             expected.substr(0, 40) + "\" with the caret at its end");
     }
 }
 
@@ -1475,6 +1515,7 @@ int Robot::play(int count)
         {"clear the log", 2, &Robot::clearLog},
         {"gateway debug", 3, &Robot::toggleDebug},
         {"send the command", 4, &Robot::sendCommand},
+        {"recall a command", 4, &Robot::recallCommand},
         {"debug screen", 2, &Robot::toggleDebugScreen},
         {"the gateway sends", 10, &Robot::gatewaySends},
         {"unplug COM7", 2, &Robot::unplug},
