@@ -107,7 +107,8 @@ bool operator==(const Settings& a, const Settings& b)
     return a.firmwarePath == b.firmwarePath && a.portName == b.portName &&
            a.portDevice == b.portDevice && a.hasWindowPosition == b.hasWindowPosition &&
            a.windowLeft == b.windowLeft && a.windowTop == b.windowTop &&
-           a.logToFile == b.logToFile && a.logFilePath == b.logFilePath;
+           a.logToFile == b.logToFile && a.logFilePath == b.logFilePath &&
+           a.logFileDaily == b.logFileDaily;
 }
 
 bool operator!=(const Settings& a, const Settings& b)
@@ -157,6 +158,8 @@ Settings parseSettings(const std::string& text)
             settings.logToFile = value == "1";
         } else if (key == "logFile") {
             settings.logFilePath = pathFrom(value);
+        } else if (key == "logFileDaily") {
+            settings.logFileDaily = value == "1";
         }
     }
     // Logging to no file is logging off.
@@ -177,6 +180,7 @@ std::string formatSettings(const Settings& settings)
     }
     text += std::string("logToFile=") + (settings.logToFile ? "1" : "0") + kLineEnd;
     text += "logFile=" + textFrom(settings.logFilePath) + kLineEnd;
+    text += std::string("logFileDaily=") + (settings.logFileDaily ? "1" : "0") + kLineEnd;
     return text;
 }
 

@@ -32,6 +32,7 @@
 // bits free (the system uses them) and stay below the system's own (0xF000 and up).
 #define IDM_SAVE_LOG_AS            0x0010
 #define IDM_LOG_TO_FILE            0x0020
+#define IDM_DAILY_LOG_FILES        0x0050
 
 // The restore handler gives the focus to this identifier, which no control has,
 // so that restoring the window leaves no control focused.

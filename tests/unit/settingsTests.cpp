@@ -20,7 +20,7 @@ namespace {
 // Every field set; paths outside the code page and beyond the Basic Multilingual Plane.
 const Settings kFull = {L"C:\\Прошивка\\固件 \U0001F600.cpp.hex", "COM12",
                         "USB\\VID_2341&PID_0042\\85036313530351D0E0B1", true, -1800, 250, true,
-                        L"D:\\Logs\\gateway é.log"};
+                        L"D:\\Logs\\gateway é.log", true};
 
 // What a file without a usable window line gives.
 void forgetPosition(Settings& s)
@@ -38,10 +38,11 @@ TEST(SettingsText, AHandWrittenFileIsRead)
 {
     // Notepad's byte order mark and line ends, an unknown key, another program's section.
     const Settings written = {L"C:\\fw\\gatéway.hex", "COM7", "", true, -20, 35, true,
-                              L"C:\\log.txt"};
+                              L"C:\\log.txt", true};
     EXPECT_EQ(parseSettings("\xEF\xBB\xBF[Vexlor Loader]\r\nfirmware=C:\\fw\\gat\xC3\xA9way.hex\r\n"
                             "colour=blue\r\nport= com7 \r\nwindow=-20,35\r\nlogToFile=1\r\n"
-                            "logFile=C:\\log.txt\r\n[Other]\r\nportDevice=USB\\X\r\n"),
+                            "logFile=C:\\log.txt\r\nlogFileDaily=1\r\n"
+                            "[Other]\r\nportDevice=USB\\X\r\n"),
               written);
 }
 
@@ -60,6 +61,7 @@ TEST(SettingsText, ADamagedLineCostsOnlyItsOwnField)
         {"window=-5,1e3", forgetPosition},
         {"logToFile=yes", [](Settings& s) { s.logToFile = false; }},
         {"logFile=\xFF\xFE", [](Settings& s) { s.logToFile = false; s.logFilePath.clear(); }},
+        {"logFileDaily=yes", [](Settings& s) { s.logFileDaily = false; }},
     };
     // A later line for a key overrides the earlier one; the log file is kept while logging is off.
     for (const auto& c : cases) {
