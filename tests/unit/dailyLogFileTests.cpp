@@ -12,6 +12,7 @@
 
 #include "gateway/dailyLogName.h"
 #include "gateway/logFile.h"
+#include "platform/codePagePath.h"
 
 namespace {
 
@@ -39,46 +40,40 @@ TEST(DailyLogName, TheDateGoesBeforeTheExtension)
         {L"\\\\server\\share.x\\gw.log", L"\\\\server\\share.x\\gw-2027-01-05.log"},
         {L"C:gw.log", L"C:gw-2027-01-05.log"},
         {L"D:/logs/.log", L"D:/logs/.log-2027-01-05"},
-        {L"\u0436\u0443\u0440\u043D\u0430\u043B.log",
-         L"\u0436\u0443\u0440\u043D\u0430\u043B-2027-01-05.log"},
     };
     for (const auto& c : cases) {
         EXPECT_TRUE(datedLogName(c.chosen, date) == c.dated) << &c - cases;
     }
 }
 
+// A log file in daily mode, opened just before midnight, in a folder of its own.
 class DailyLogFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
-        folder = temp + ("vexlor-daily-" + std::to_string(GetCurrentProcessId()));
+        folder = temp + ("vexlor-daily-" + std::to_string(GetCurrentProcessId())) + "\\";
         CreateDirectoryA(folder.c_str(), nullptr);
-        chosen = folder + "\\gateway.log";
-        ASSERT_TRUE(log.open(std::wstring(chosen.begin(), chosen.end()), true, at(10, 23, 59, 58)));
+        ASSERT_TRUE(log.open(wideText(folder + "gateway.log"), true, at(10, 23, 59, 58)));
     }
 
     void TearDown() override
     {
         log.close();
         for (const std::string& name : files()) {
-            std::string path = folder + "\\" + name;
-            if (!DeleteFileA(path.c_str())) {
-                RemoveDirectoryA(path.c_str());
-            }
+            DeleteFileA((folder + name).c_str()) || RemoveDirectoryA((folder + name).c_str());
         }
         RemoveDirectoryA(folder.c_str());
     }
 
-    // The names of the files in the folder, in order.
     std::vector<std::string> files()
     {
         std::vector<std::string> names;
         WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + "\\gateway*").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more;
-             more = FindNextFileA(search, &found)) {
+        HANDLE search = FindFirstFileA((folder + "gateway*").c_str(), &found);
+        bool more = search != INVALID_HANDLE_VALUE;
+        for (; more; more = FindNextFileA(search, &found)) {
             names.push_back(found.cFileName);
         }
         FindClose(search);
@@ -88,14 +83,12 @@ protected:
 
     std::string read(const char* name)
     {
-        std::ifstream file(folder + "\\" + name, std::ios::binary);
         std::stringstream text;
-        text << file.rdbuf();
+        text << std::ifstream(folder + name, std::ios::binary).rdbuf();
         return text.str();
     }
 
     std::string folder;
-    std::string chosen;
     LogFile log;
 };
 
@@ -112,8 +105,8 @@ TEST_F(DailyLogFileTest, AtMidnightTheNextLineStartsTheNewDaysFile)
               "2026-12-11 00:00:00.900 +01:00 20;02;b;\r\n"
               "2026-12-11 00:00:00.900 +01:00 20;03;c;\r\n"
               "2026-12-11 00:00:01.000 +01:00 10;version;\r\n");
-    EXPECT_EQ(log.path(), folder + "\\gateway-2026-12-11.log");
-    EXPECT_TRUE(log.fullPath() == std::wstring(chosen.begin(), chosen.end())) << "remembered";
+    EXPECT_EQ(log.path(), folder + "gateway-2026-12-11.log");
+    EXPECT_TRUE(log.fullPath() == wideText(folder + "gateway.log")) << "the name remembered";
 }
 
 // A clock set back over midnight goes on in the earlier date's file, so a day never has two
@@ -164,10 +157,10 @@ TEST_F(DailyLogFileTest, TogglingSwitchesAtOnce)
 // closes the log file, naming the file that was tried.
 TEST_F(DailyLogFileTest, ANewFileThatCannotBeOpenedFailsTheWrite)
 {
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\gateway-2026-12-11.log").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder + "gateway-2026-12-11.log").c_str(), nullptr));
     EXPECT_FALSE(log.writeLine("after midnight", at(11, 0, 0, 1)));
     EXPECT_FALSE(log.isOpen());
-    EXPECT_EQ(log.path(), folder + "\\gateway-2026-12-11.log");
+    EXPECT_EQ(log.path(), folder + "gateway-2026-12-11.log");
     EXPECT_EQ(log.lastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
