@@ -39,6 +39,7 @@ bool mayRun(int command, const ProgramState& state)
         return controlStatesFor(state).gatewayCommandsEnabled;
     case IDM_SAVE_LOG_AS:
     case IDM_LOG_TO_FILE:
+    case IDM_DAILY_LOG_FILES:
         return controlStatesFor(state).logFileCommandsEnabled;
     case IDC_DEBUG_SCREEN_CHECK:
     case IDC_CLEAR_LOG_BUTTON:

@@ -17,13 +17,19 @@
 namespace {
 
 LogFile gatewayLogFile;
-std::string failedPath;   // the file whose write failed, until its box was shown
+bool dailyLogFiles = false; // "New log file each day", also while no file is written
+std::string failedPath;     // the file whose write failed, until its box was shown
 std::string failedReason;
+
+void tick(UINT command, bool on)
+{
+    CheckMenuItem(GetSystemMenu(app.mainWindow, FALSE), command,
+                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
 
 void tickLogToFile(bool on)
 {
-    CheckMenuItem(GetSystemMenu(app.mainWindow, FALSE), IDM_LOG_TO_FILE,
-                  MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    tick(IDM_LOG_TO_FILE, on);
 }
 
 // Asks for a file to write with the save dialog, proposing path; false when the user cancelled.
@@ -49,6 +55,7 @@ void addLogFileCommands(HWND window)
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_SAVE_LOG_AS, "Save log as...");
     AppendMenuA(menu, MF_STRING, IDM_LOG_TO_FILE, "Log to file...");
+    AppendMenuA(menu, MF_STRING, IDM_DAILY_LOG_FILES, "New log file each day");
 }
 
 void saveLogAs()
@@ -96,6 +103,31 @@ void toggleLogToFile()
     }
 }
 
+void toggleDailyLogFiles()
+{
+    setDailyLogFiles(!dailyLogFiles);
+    trace("New log file each day: %s\n", dailyLogFiles ? "on" : "off");
+    // A file being written goes on at once under the other name; failing that, it stops as a
+    // failed write does.
+    if (gatewayLogFile.isOpen() && !gatewayLogFile.setDaily(dailyLogFiles, logTimeNow())) {
+        std::string reason = describeFileError(gatewayLogFile.lastError());
+        gatewayLogFile.close();
+        appendToLogEnd(("-- Log file stopped: " + reason + " --\r\n").c_str());
+        noteLogFileStopped(gatewayLogFile.path(), reason);
+    }
+}
+
+void setDailyLogFiles(bool on)
+{
+    dailyLogFiles = on;
+    tick(IDM_DAILY_LOG_FILES, on);
+}
+
+bool isDailyLogFiles()
+{
+    return dailyLogFiles;
+}
+
 bool startLogFile(const char* path)
 {
     return startLogFile(wideText(path));
@@ -104,7 +136,7 @@ bool startLogFile(const char* path)
 bool startLogFile(const std::wstring& path)
 {
     LogFile opened;
-    if (!opened.open(path)) {
+    if (!opened.open(path, dailyLogFiles)) {
         showFileError("Could not open the log file", opened.path().c_str(), opened.lastError());
         return false;
     }
@@ -117,6 +149,12 @@ bool resumeLogFile(LogFile& opened)
         return false; // the user chose one meanwhile
     }
     gatewayLogFile.takeOver(opened);
+    // The option may have changed while the file was opened off the window's thread.
+    if (!gatewayLogFile.setDaily(dailyLogFiles, logTimeNow())) {
+        showFileError("Could not open the log file", gatewayLogFile.path().c_str(),
+                      gatewayLogFile.lastError());
+        return false;
+    }
     trace("Log to file on: %s\n", gatewayLogFile.path().c_str());
     tickLogToFile(true);
     return true;

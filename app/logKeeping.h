@@ -10,12 +10,16 @@
 
 #include "gateway/logFile.h"
 
-// Adds the two commands to the main window's system menu.
+// Adds the log file commands to the main window's system menu.
 void addLogFileCommands(HWND window);
 
-// Handlers of the two system-menu commands.
+// Handlers of the system-menu commands.
 void saveLogAs();
 void toggleLogToFile();
+void toggleDailyLogFiles();
+// "New log file each day": the option as the last run left it, and as it is now.
+void setDailyLogFiles(bool on);
+bool isDailyLogFiles();
 // What "Log to file..." does with the chosen path; false (after a box) when it cannot be opened.
 bool startLogFile(const std::wstring& path);
 bool startLogFile(const char* path);

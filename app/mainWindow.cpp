@@ -125,6 +125,12 @@ bool runSystemCommand(HWND window, WPARAM command)
         toggleLogTimes();
         rememberSettings();
         return true;
+    case IDM_DAILY_LOG_FILES:
+        if (mayRun(IDM_DAILY_LOG_FILES, programState())) {
+            toggleDailyLogFiles();
+            rememberSettings();
+        }
+        return true;
     default:
         return false;
     }

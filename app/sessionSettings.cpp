@@ -85,17 +85,19 @@ void lookForFirmware(const std::wstring& path)
 
 // Log to file as it was left, unless one was chosen meanwhile. A file that cannot be opened
 // again is said in the log view, not in a box, as nobody asked for it just now.
-void lookForLogFile(const std::wstring& path)
+void lookForLogFile(const std::wstring& path, bool daily)
 {
     auto opened = std::make_shared<LogFile>();
     ++pendingLooks;
     runOffWindowThread(
-        app.mainWindow, [opened, path]() { opened->open(path); },
-        [opened, path]() {
+        app.mainWindow, [opened, path, daily]() { opened->open(path, daily); },
+        [opened, path, daily]() {
             if (opened->isOpen()) {
                 resumeLogFile(*opened);
             } else {
-                appendToLogEnd(("-- Log to file is off: " + narrowText(path) +
+                // In daily mode, today's file is the one that could not be opened.
+                std::string tried = daily ? opened->path() : narrowText(path);
+                appendToLogEnd(("-- Log to file is off: " + tried +
                                 " could not be opened again (" +
                                 describeFileError(opened->lastError()) + ") --\r\n")
                                    .c_str());
@@ -118,8 +120,9 @@ void restoreSettings(const Settings& remembered)
     if (!remembered.firmwarePath.empty()) {
         lookForFirmware(remembered.firmwarePath);
     }
+    setDailyLogFiles(remembered.logFileDaily);
     if (remembered.logToFile) {
-        lookForLogFile(remembered.logFilePath);
+        lookForLogFile(remembered.logFilePath, remembered.logFileDaily);
     }
     if (pendingLooks > 0) {
         setStatusLine(kLookingForFiles);
@@ -162,6 +165,7 @@ void rememberSettings()
         now.logToFile = !logFile.empty();
         now.logFilePath = now.logToFile ? logFile : written.logFilePath;
     }
+    now.logFileDaily = isDailyLogFiles();
     now.showLogTimes = areLogTimesShown();
     now.commands = sentCommands();
     // Quietly: the trace shows what the user did, not this bookkeeping after it.

@@ -144,6 +144,7 @@ bool operator==(const Settings& a, const Settings& b)
            a.portDevice == b.portDevice && a.hasWindowPosition == b.hasWindowPosition &&
            a.windowLeft == b.windowLeft && a.windowTop == b.windowTop &&
            a.logToFile == b.logToFile && a.logFilePath == b.logFilePath &&
+           a.logFileDaily == b.logFileDaily &&
            a.showLogTimes == b.showLogTimes &&
            a.commands == b.commands;
 }
@@ -195,6 +196,8 @@ Settings parseSettings(const std::string& text)
             settings.logToFile = value == "1";
         } else if (key == "logFile") {
             settings.logFilePath = pathFrom(value);
+        } else if (key == "logFileDaily") {
+            settings.logFileDaily = value == "1";
         } else if (key == "showTimes") {
             settings.showLogTimes = value == "1";
         } else if (key == "command") {
@@ -222,6 +225,7 @@ std::string formatSettings(const Settings& settings)
     }
     text += std::string("logToFile=") + (settings.logToFile ? "1" : "0") + kLineEnd;
     text += "logFile=" + textFrom(settings.logFilePath) + kLineEnd;
+    text += std::string("logFileDaily=") + (settings.logFileDaily ? "1" : "0") + kLineEnd;
     text += std::string("showTimes=") + (settings.showLogTimes ? "1" : "0") + kLineEnd;
     for (size_t i = 0; i < settings.commands.size() && i < CommandHistory::kMostKept; ++i) {
         std::string command = commandText(settings.commands[i]);

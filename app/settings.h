@@ -21,6 +21,7 @@ struct Settings {
                                        // 0 without a position
     bool logToFile = false;            // only ever true with a logFilePath
     std::wstring logFilePath;          // the file log-to-file writes, kept while it is off too
+    bool logFileDaily = false;         // "New log file each day": logFilePath names dated files
     bool showLogTimes = false;         // the log view starts each received line with its time
     // The commands sent, newest first, at most CommandHistory::kMostKept, in the code page (as
     // the command field holds them); each one a command "Send Command" takes.

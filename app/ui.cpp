@@ -217,7 +217,7 @@ void greyMenuCommands(HMENU menu)
     EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
     bool enabled = controlStatesFor(programState()).logFileCommandsEnabled;
-    for (UINT command : {IDM_SAVE_LOG_AS, IDM_LOG_TO_FILE}) {
+    for (UINT command : {IDM_SAVE_LOG_AS, IDM_LOG_TO_FILE, IDM_DAILY_LOG_FILES}) {
         EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     }
 }

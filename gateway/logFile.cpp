@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "dailyLogName.h"
 #include "platform/codePagePath.h"
 
 namespace {
@@ -86,23 +87,66 @@ bool LogFile::open(const char* path)
     return open(wideText(path));
 }
 
-bool LogFile::open(const std::wstring& path)
+bool LogFile::open(const std::wstring& path, bool dailyFiles, const LogTime& time)
 {
     close();
+    wholePath = path;
+    daily = dailyFiles;
+    fileDate = time.local;
+    partial.clear();
+    return openFile(daily ? datedLogName(path, time.local) : path);
+}
+
+bool LogFile::openFile(const std::wstring& path)
+{
     // Opened by its wide name: a name the code page cannot write would open another file.
     handle = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD openError = GetLastError();
     // Once the file exists it has a short form to show, where the code page needs one.
     filePath = codePagePathOf(path).path;
-    wholePath = path;
     if (handle == INVALID_HANDLE_VALUE) {
         error = openError;
         return false;
     }
-    partial.clear();
     error = 0;
     return true;
+}
+
+bool LogFile::setDaily(bool on, const LogTime& time)
+{
+    if (on == daily) {
+        return true;
+    }
+    daily = on;
+    if (!isOpen()) {
+        return true;
+    }
+    return switchTo(on ? datedLogName(wholePath, time.local) : wholePath, time);
+}
+
+bool LogFile::openFileFor(const LogTime& time)
+{
+    if (!daily || !isOtherDay(fileDate, time.local)) {
+        return true;
+    }
+    // A clock set back goes back to the earlier date's file: one file a day, whatever happens.
+    return switchTo(datedLogName(wholePath, time.local), time);
+}
+
+bool LogFile::switchTo(const std::wstring& path, const LogTime& time)
+{
+    std::string previous = fileNameOf(filePath);
+    FlushFileBuffers(handle);
+    CloseHandle(handle);
+    handle = INVALID_HANDLE_VALUE;
+    fileDate = time.local;
+    if (!openFile(path)) {
+        return false;
+    }
+    staged.clear();
+    stageOwnLine(("-- Previous log file: " + previous + " --").c_str(), time);
+    return flushStaged();
 }
 
 void LogFile::takeOver(LogFile& opened)
@@ -115,6 +159,8 @@ void LogFile::takeOver(LogFile& opened)
     staged.swap(opened.staged);
     error = opened.error;
     lastFlush = opened.lastFlush;
+    daily = opened.daily;
+    fileDate = opened.fileDate;
 }
 
 void LogFile::close()
@@ -122,8 +168,8 @@ void LogFile::close()
     if (!isOpen()) {
         return;
     }
-    if (!partial.empty()) {
-        endPartialLine(logTimeNow());
+    if (!partial.empty() && !endPartialLine(logTimeNow()) && !isOpen()) {
+        return; // the day's file could not be opened
     }
     FlushFileBuffers(handle);
     CloseHandle(handle);
@@ -143,7 +189,10 @@ void LogFile::stampLine(const char* text, size_t count, const LogTime& time)
 
 bool LogFile::write(const char* text, size_t count, const LogTime& time)
 {
-    if (!isOpen()) {
+    // Only a line that is written needs the file of its date.
+    bool completesLine = memchr(text, '\n', count) != nullptr ||
+                         partial.size() + count > kLongestLine;
+    if (!isOpen() || (completesLine && !openFileFor(time))) {
         return false;
     }
     staged.clear();
@@ -163,18 +212,22 @@ bool LogFile::write(const char* text, size_t count, const LogTime& time)
     return flushStaged();
 }
 
-bool LogFile::writeLine(const char* text, const LogTime& time)
+void LogFile::stageOwnLine(const char* text, const LogTime& time)
 {
-    if (!isOpen()) {
-        return false;
-    }
-    // The line is kept apart from a received line still in the making.
     std::string held;
     held.swap(partial);
-    staged.clear();
     stampLine(text, strlen(text), time);
     staged += kLineEnd;
     partial.swap(held);
+}
+
+bool LogFile::writeLine(const char* text, const LogTime& time)
+{
+    if (!isOpen() || !openFileFor(time)) {
+        return false;
+    }
+    staged.clear();
+    stageOwnLine(text, time);
     return flushStaged();
 }
 
@@ -182,6 +235,9 @@ bool LogFile::endPartialLine(const LogTime& time)
 {
     if (!isOpen() || partial.empty()) {
         return isOpen();
+    }
+    if (!openFileFor(time)) {
+        return false;
     }
     staged.clear();
     stampLine(kLineEnd, 2, time);

@@ -40,8 +40,10 @@ public:
     LogFile& operator=(const LogFile&) = delete;
 
     // Opens path for appending (it is created when missing, never truncated). False with the
-    // reason in lastError() when it cannot be opened.
-    bool open(const std::wstring& path);
+    // reason in lastError() when it cannot be opened. In daily mode the file opened is path
+    // with time's date in its name (datedLogName), and from then on a line whose time is of
+    // another date goes to that date's file, which begins with a line naming the previous one.
+    bool open(const std::wstring& path, bool daily = false, const LogTime& time = logTimeNow());
     bool open(const char* path);
     // Writes a pending partial line and closes the file.
     void close();
@@ -49,11 +51,16 @@ public:
     // thread (a share may not answer) is handed to the one that writes it.
     void takeOver(LogFile& opened);
     bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
-    // The path in the code page, as messages show it: its short form where the code page
-    // cannot write the name.
+    // Daily mode on or off; an open file switches at once to the other name, as at midnight.
+    // False, the file closed with the reason in lastError(), when that file cannot be opened.
+    bool setDaily(bool on, const LogTime& time);
+    bool isDaily() const { return daily; }
+    // The file written (or last tried) in the code page, as messages show it: its short form
+    // where the code page cannot write the name.
     const std::string& path() const { return filePath; }
     // The path as it was given, whole: what is remembered for the next start (a volume without
-    // short names has no code page form of a name the code page cannot write).
+    // short names has no code page form of a name the code page cannot write). In daily mode
+    // the name the dated files are named after.
     const std::wstring& fullPath() const { return wholePath; }
     DWORD lastError() const { return error; }
 
@@ -68,7 +75,15 @@ public:
     void flushToDisk();
 
 private:
+    // Opens path for appending as the file written from now on.
+    bool openFile(const std::wstring& path);
+    // In daily mode, makes sure a line with time goes to the file of its date.
+    bool openFileFor(const LogTime& time);
+    // Closes the file written and goes on in path, a received line in the making kept.
+    bool switchTo(const std::wstring& path, const LogTime& time);
     void stampLine(const char* text, size_t count, const LogTime& time);
+    // Stages a line of the program's own, kept apart from a received line in the making.
+    void stageOwnLine(const char* text, const LogTime& time);
     // Writes staged to the file; false, with the reason kept, when it did not all go.
     bool flushStaged();
 
@@ -79,4 +94,6 @@ private:
     std::string staged;  // what the next write to the file takes
     DWORD error = 0;
     DWORD lastFlush = 0; // GetTickCount of the last flush to disk
+    bool daily = false;
+    SYSTEMTIME fileDate = {}; // in daily mode, the local date of the file written
 };

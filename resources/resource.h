@@ -35,6 +35,7 @@
 #define IDM_LOG_TO_FILE            0x0020
 #define IDM_FIND                   0x0030
 #define IDM_SHOW_TIMES             0x0040
+#define IDM_DAILY_LOG_FILES        0x0050
 // F3 (find again) has a key but no menu item.
 #define IDM_FIND_NEXT              0x0060
 

@@ -20,6 +20,7 @@ trap 'tests/harness/harness.sh stop "$harness"' EXIT
 # Optional argument: how many seconds the line-rate run lasts (600 when not given).
 "$harness/wine-run" "$build/tests/port_scan_benchmark.exe"
 "$harness/wine-run" "$build/tests/log_growth_benchmark.exe"
+"$harness/wine-run" "$build/tests/half_day_benchmark.exe"
 "$harness/wine-run" "$build/tests/flash_overhead_benchmark.exe"
 "$harness/wine-run" "$build/tests/startup_benchmark.exe"
 "$harness/wine-run" "$build/tests/line_rate_benchmark.exe" "${1:-600}"

@@ -164,6 +164,12 @@ public:
         if (!keptFolder.empty()) {
             DeleteFileA((keptFolder + "\\kept.cpp.hex").c_str());
             DeleteFileA((keptFolder + "\\robot.log").c_str());
+            WIN32_FIND_DATAA found; // the daily files
+            HANDLE search = FindFirstFileA((keptFolder + "\\robot-*.log").c_str(), &found);
+            for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+                DeleteFileA((keptFolder + "\\" + found.cFileName).c_str());
+            }
+            FindClose(search);
             RemoveDirectoryA(keptFolder.c_str());
         }
     }
@@ -231,6 +237,7 @@ private:
     void noteListBeforeChange();
     bool megaShown() const;
     void toggleLogFile();
+    void toggleDailyLogFiles();
     void saveLog();
     void askForALogFileMidFlash();
     void doubleClickToggle();
@@ -253,6 +260,8 @@ private:
     void checkWindow();
     void checkReceived();
     void checkLogFile();
+    // The file log to file writes now: with a file a day, today's file of logPath.
+    std::string loggedFile() const;
     void checkViewPlace();
     ViewPlace viewPlace(std::string& text);
     // Sends a message to the log view, as a user's mouse and keys would act on it.
@@ -277,6 +286,8 @@ private:
     std::string loggingPort;
     bool gatewayDebug = false;
     bool fileLogging = false;
+    bool dailyLogFiles = false; // "New log file each day", remembered over restarts
+    std::string lastLoggedFile; // the file checked last: lines may be in it and in today's
     bool unplugged = false;
     std::unique_ptr<SystemPortDevice> megaDevice;
     std::string listedMega; // the Mega device the list shows, empty when none
@@ -405,6 +416,7 @@ bool Robot::startProgram(bool restarting)
     pathText = firmwareKept ? pathText : std::string();
     fileLogging = fileLogging && restarting && logPath.compare(0, keptFolder.size(), keptFolder) == 0;
     timesShown = timesShown && restarting;
+    dailyLogFiles = dailyLogFiles && restarting;
     std::string lastPort = restarting ? shownPort : std::string();
     logging = Logging::Off;
     gatewayDebug = false;
@@ -1130,13 +1142,27 @@ void Robot::toggleLogFile()
         return;
     }
     logPath = (below(2) ? keptFolder : app->workFolder()) + "\\robot.log";
+    lastLoggedFile.clear();
     const std::string& path = logPath;
-    DeleteFileA(path.c_str());
+    DeleteFileA(loggedFile().c_str());
     if (app->chooseSaveFile(IDM_LOG_TO_FILE, "Log to file", &path)) {
         fileLogging = true;
     } else {
         fail("the log file could not be chosen");
     }
+}
+
+// The file goes on at once under the other name; the lines before are in the one before.
+void Robot::toggleDailyLogFiles()
+{
+    if (fileLogging) {
+        checkReceived();
+        checkLogFile();
+    }
+    app->systemCommand(IDM_DAILY_LOG_FILES);
+    app->settle();
+    dailyLogFiles = !dailyLogFiles;
+    lastLoggedFile.clear();
 }
 
 // The log file commands open dialogs, whose loops would keep the flash from being watched and
@@ -1406,7 +1432,11 @@ void Robot::checkLogFile()
     if (toFile.empty()) {
         return;
     }
-    std::string text = readTextFile(logPath);
+    std::string file = loggedFile();
+    // Midnight may have come since the last check.
+    bool dayChanged = !lastLoggedFile.empty() && lastLoggedFile != file;
+    std::string text = (dayChanged ? readTextFile(lastLoggedFile) : "") + readTextFile(file);
+    lastLoggedFile = file;
     size_t at = 0;
     for (const std::string& line : toFile) {
         size_t found = text.find(line.substr(0, line.size() - 2), at);
@@ -1417,6 +1447,18 @@ void Robot::checkLogFile()
         at = found + 1;
     }
     toFile.clear();
+}
+
+std::string Robot::loggedFile() const
+{
+    if (!dailyLogFiles) {
+        return logPath;
+    }
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    wsprintfA(date, "-%04u-%02u-%02u", today.wYear, today.wMonth, today.wDay);
+    return logPath.substr(0, logPath.rfind('.')) + date + ".log";
 }
 
 void Robot::checkWindow()
@@ -1525,6 +1567,7 @@ int Robot::play(int count)
         {"plug in a clone", 1, &Robot::plugInClone},
         {"unplug the clone", 1, &Robot::unplugClone},
         {"log to file", 2, &Robot::toggleLogFile},
+        {"new log file each day", 1, &Robot::toggleDailyLogFiles},
         {"save the log", 1, &Robot::saveLog},
         {"restart the program", 1, &Robot::restart},
         {"double-click a toggle", 2, &Robot::doubleClickToggle},

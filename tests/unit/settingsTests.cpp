@@ -21,7 +21,7 @@ namespace {
 // with bytes of the code page that Unicode makes C1 controls.
 const Settings kFull = {L"C:\\Прошивка\\固件 \U0001F600.cpp.hex", "COM12",
                         "USB\\VID_2341&PID_0042\\85036313530351D0E0B1", true, -1800, 250, true,
-                        L"D:\\Logs\\gateway é.log", true,
+                        L"D:\\Logs\\gateway é.log", true, true,
                         {"10;ping;", "10;\x80\x81\x8D\x8F\x90\x9D\xA0\xE9\xFF;"}};
 
 // What a file without a usable window line gives.
@@ -40,10 +40,10 @@ TEST(SettingsText, AHandWrittenFileIsRead)
 {
     // Notepad's byte order mark and line ends, an unknown key, another program's section.
     const Settings written = {L"C:\\fw\\gatéway.hex", "COM7", "", true, -20, 35, true,
-                              L"C:\\log.txt", false, {"10;caf\xE9;"}};
+                              L"C:\\log.txt", true, false, {"10;caf\xE9;"}};
     EXPECT_EQ(parseSettings("\xEF\xBB\xBF[Vexlor Loader]\r\nfirmware=C:\\fw\\gat\xC3\xA9way.hex\r\n"
                             "colour=blue\r\nport= com7 \r\nwindow=-20,35\r\nlogToFile=1\r\n"
-                            "logFile=C:\\log.txt\r\ncommand=10;caf\xC3\xA9;\r\n"
+                            "logFile=C:\\log.txt\r\nlogFileDaily=1\r\ncommand=10;caf\xC3\xA9;\r\n"
                             "[Other]\r\nportDevice=USB\\X\r\n"),
               written);
 }
@@ -65,6 +65,7 @@ TEST(SettingsText, ADamagedLineCostsOnlyItsOwnField)
         {"window=-5,1e3", forgetPosition},
         {"logToFile=yes", [](Settings& s) { s.logToFile = false; }},
         {"logFile=\xFF\xFE", [](Settings& s) { s.logToFile = false; s.logFilePath.clear(); }},
+        {"logFileDaily=yes", [](Settings& s) { s.logFileDaily = false; }},
         {"showTimes=on", [](Settings& s) { s.showLogTimes = false; }},
         {"command=10;\xD0\x9F;", keep}, {"command=10;\xF0\x9F\x98", keep}, // not 1252, not UTF-8
         {"command=10;a\x01;", keep}, {"command=10;\x7F;", keep}, {"command=1234", keep},

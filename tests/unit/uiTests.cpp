@@ -193,6 +193,10 @@ TEST_F(UiTest, SystemMenuCarriesTheLogFileCommands)
     GetMenuStringA(menu, IDM_LOG_TO_FILE, label, sizeof label, MF_BYCOMMAND);
     EXPECT_STREQ(label, "Log to file...");
     EXPECT_FALSE(GetMenuState(menu, IDM_LOG_TO_FILE, MF_BYCOMMAND) & MF_CHECKED);
+    int last = GetMenuItemCount(menu) - 1;
+    EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(IDM_LOG_TO_FILE));
+    GetMenuStringA(menu, last, label, sizeof label, MF_BYPOSITION);
+    EXPECT_STREQ(label, "New log file each day");
     EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "the rest stays";
 }
 
