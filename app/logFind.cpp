@@ -94,7 +94,9 @@ bool selectNextMatch(const LogSearch& search)
 
 void addFindCommand(HWND window)
 {
-    AppendMenuA(GetSystemMenu(window, FALSE), MF_STRING, IDM_FIND, "Find...\tCtrl+F");
+    HMENU menu = GetSystemMenu(window, FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_FIND, "Find...\tCtrl+F");
 }
 
 void openFindDialog()

@@ -193,10 +193,17 @@ TEST_F(UiTest, SystemMenuCarriesTheLogFileCommands)
     GetMenuStringA(menu, IDM_LOG_TO_FILE, label, sizeof label, MF_BYCOMMAND);
     EXPECT_STREQ(label, "Log to file...");
     EXPECT_FALSE(GetMenuState(menu, IDM_LOG_TO_FILE, MF_BYCOMMAND) & MF_CHECKED);
-    int last = GetMenuItemCount(menu) - 1;
-    EXPECT_EQ(GetMenuItemID(menu, last - 1), static_cast<UINT>(IDM_LOG_TO_FILE));
-    GetMenuStringA(menu, last, label, sizeof label, MF_BYPOSITION);
+    int logToFile = 0;
+    while (GetMenuItemID(menu, logToFile) != IDM_LOG_TO_FILE && logToFile < GetMenuItemCount(menu)) {
+        ++logToFile;
+    }
+    EXPECT_EQ(GetMenuItemID(menu, logToFile + 1), static_cast<UINT>(IDM_DAILY_LOG_FILES));
+    GetMenuStringA(menu, logToFile + 1, label, sizeof label, MF_BYPOSITION);
     EXPECT_STREQ(label, "New log file each day");
+    GetMenuStringA(menu, IDM_FIND, label, sizeof label, MF_BYCOMMAND);
+    EXPECT_STREQ(label, "Find...\tCtrl+F");
+    GetMenuStringA(menu, IDM_SHOW_TIMES, label, sizeof label, MF_BYCOMMAND);
+    EXPECT_STREQ(label, "Show times in the log");
     EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "the rest stays";
 }
 
