@@ -15,7 +15,10 @@ ControlStates controlStatesFor(const ProgramState& state)
     ControlStates states = {};
     // While log mode holds the port, the programmer could not have it.
     states.uploadEnabled = state.flashing || (state.fileChosen && !state.logging);
-    states.uploadLabel = state.flashing ? "Stop programming" : "Upload/Program Firmware to device";
+    const char* stopLabel = state.boardTask == TASK_READ     ? "Stop reading"
+                            : state.boardTask == TASK_VERIFY ? "Stop verifying"
+                                                             : "Stop programming";
+    states.uploadLabel = state.flashing ? stopLabel : "Upload/Program Firmware to device";
     states.choosingEnabled = !state.flashing;
     states.gatewayCommandsEnabled = state.gatewayOpen && !state.flashing;
     states.loggingOnShown = state.logging;
@@ -23,6 +26,7 @@ ControlStates controlStatesFor(const ProgramState& state)
     // Their dialogs' loops would keep the programmer's output from being read, its time limit
     // from being checked and "Stop programming" from being reached.
     states.logFileCommandsEnabled = !state.flashing;
+    states.boardCommandsEnabled = !state.flashing && !state.logging;
     return states;
 }
 
@@ -41,6 +45,9 @@ bool mayRun(int command, const ProgramState& state)
     case IDM_LOG_TO_FILE:
     case IDM_DAILY_LOG_FILES:
         return controlStatesFor(state).logFileCommandsEnabled;
+    case IDM_SAVE_BOARD_FIRMWARE:
+    case IDM_VERIFY_BOARD:
+        return controlStatesFor(state).boardCommandsEnabled;
     case IDC_DEBUG_SCREEN_CHECK:
     case IDC_CLEAR_LOG_BUTTON:
     case IDM_FIND:
@@ -57,6 +64,7 @@ ProgramState programState()
 {
     ProgramState state;
     state.flashing = isFlashing();
+    state.boardTask = boardTaskRunning();
     state.logging = isLogging();
     state.gatewayOpen = isGatewayOpen();
     state.fileChosen = isFileChosen();

@@ -7,9 +7,12 @@
 
 #include <windows.h>
 
+#include "programming/programmer.h"
+
 // What the controls depend on.
 struct ProgramState {
     bool flashing = false;      // the programmer runs
+    BoardTask boardTask = TASK_FLASH; // what it does then
     bool logging = false;       // log mode is on (starting, running, or waiting for a lost port)
     bool gatewayOpen = false;   // log mode has its port open and the gateway answered
     bool fileChosen = false;    // a firmware file was chosen, dropped or given
@@ -22,12 +25,13 @@ struct ProgramState {
 
 struct ControlStates {
     bool uploadEnabled;
-    const char* uploadLabel;  // "Stop programming" while flashing
+    const char* uploadLabel;  // "Stop programming" while flashing ("Stop reading", ...)
     bool choosingEnabled;     // file, scan, port and board lists, logging: locked while flashing
     bool gatewayCommandsEnabled;
     bool loggingOnShown;      // the ON label beside "Serial Port Logging", else OFF
     bool gatewayDebugOnShown;
     bool logFileCommandsEnabled;
+    bool boardCommandsEnabled; // the read-back and the comparison: the port must be free
 };
 
 ControlStates controlStatesFor(const ProgramState& state);

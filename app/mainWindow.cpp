@@ -79,6 +79,7 @@ void dispatchCommand(HWND window, int id)
 }
 
 // Closing during a flash asks first; the upload ends the program once the programmer is stopped.
+// A read-back or a comparison changes nothing on the board: it is stopped without asking.
 void closeMainWindow(HWND window)
 {
     if (!isFlashing()) {
@@ -86,6 +87,11 @@ void closeMainWindow(HWND window)
         return;
     }
     if (isClosingAfterFlash()) {
+        return;
+    }
+    if (!isWritingBoard()) {
+        trace("Close requested while the programmer reads the board\n");
+        stopFlashAndClose();
         return;
     }
     int answer = MessageBoxA(window,
@@ -131,6 +137,16 @@ bool runSystemCommand(HWND window, WPARAM command)
             rememberSettings();
         }
         return true;
+    case IDM_SAVE_BOARD_FIRMWARE:
+        if (mayRun(IDM_SAVE_BOARD_FIRMWARE, programState())) {
+            saveBoardFirmwareAs();
+        }
+        return true;
+    case IDM_VERIFY_BOARD:
+        if (mayRun(IDM_VERIFY_BOARD, programState())) {
+            verifyBoardAgainstFile();
+        }
+        return true;
     default:
         return false;
     }
@@ -140,7 +156,7 @@ bool runSystemCommand(HWND window, WPARAM command)
 // left half-written needs its bootloader again. The reason is set while the flash runs.
 LRESULT answerEndSessionQuery()
 {
-    if (isFlashing()) {
+    if (isWritingBoard()) {
         trace("Session end refused: programming\n");
         return FALSE;
     }

@@ -12,6 +12,7 @@
 
 #include "commandHistory.h"
 #include "gateway/gatewayCommands.h"
+#include "platform/wholeFile.h"
 #include "serial/portName.h"
 
 namespace {
@@ -250,26 +251,11 @@ std::wstring settingsFilePath()
 Settings loadSettings()
 {
     std::wstring path = settingsFilePath();
-    // Shared for deleting, so another instance can put a new file in its place meanwhile.
-    HANDLE file = path.empty() ? INVALID_HANDLE_VALUE
-                               : CreateFileW(path.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    std::string text;
+    DWORD error = 0;
+    if (path.empty() || !readWholeFile(path, kLargestSettingsFile, text, error)) {
         return Settings();
     }
-    std::string text;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) &&
-        size.QuadPart <= static_cast<LONGLONG>(kLargestSettingsFile)) {
-        text.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        if (!ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr)) {
-            read = 0;
-        }
-        text.resize(read);
-    }
-    CloseHandle(file);
     return parseSettings(text);
 }
 
@@ -283,25 +269,8 @@ bool saveSettings(const Settings& settings)
     if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
         return false;
     }
-    // Not shared: a second instance saving at the same moment fails instead of mixing in.
-    std::wstring fresh = path + L".new";
-    HANDLE file = CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    std::string text = formatSettings(settings);
-    DWORD written = 0;
-    // On the disk before it takes the old file's place, so a power cut cannot leave it empty.
-    bool whole = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                 written == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (whole && MoveFileExW(fresh.c_str(), path.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    DeleteFileW(fresh.c_str());
-    return false;
+    DWORD error = 0;
+    return replaceWholeFile(path, formatSettings(settings), error);
 }
 
 POINT placeOnScreen(int left, int top, int width, int height, const std::vector<RECT>& workAreas)

@@ -20,6 +20,7 @@
 #include "resource.h"
 #include "sessionSettings.h"
 #include "ui.h"
+#include "uploadCommand.h"
 
 namespace {
 
@@ -163,6 +164,7 @@ HWND createMainWindow(HINSTANCE instance, HINSTANCE previousInstance)
         addLogFileCommands(app.mainWindow);
         addFindCommand(app.mainWindow);
         addLogTimesCommand(app.mainWindow);
+        addBoardCommands(app.mainWindow);
         windowKeys = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN_KEYS));
     }
     return app.mainWindow;

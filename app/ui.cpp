@@ -216,8 +216,13 @@ void greyMenuCommands(HMENU menu)
 {
     EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(menu, SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
-    bool enabled = controlStatesFor(programState()).logFileCommandsEnabled;
+    ControlStates states = controlStatesFor(programState());
     for (UINT command : {IDM_SAVE_LOG_AS, IDM_LOG_TO_FILE, IDM_DAILY_LOG_FILES}) {
-        EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(menu, command,
+                       MF_BYCOMMAND | (states.logFileCommandsEnabled ? MF_ENABLED : MF_GRAYED));
+    }
+    for (UINT command : {IDM_SAVE_BOARD_FIRMWARE, IDM_VERIFY_BOARD}) {
+        EnableMenuItem(menu, command,
+                       MF_BYCOMMAND | (states.boardCommandsEnabled ? MF_ENABLED : MF_GRAYED));
     }
 }

@@ -1,5 +1,7 @@
-// The upload button. While the programmer runs the window stays alive: its output and progress
-// are shown as they come, and the upload button, which then reads "Stop programming", stops it.
+// The upload button, and the system menu's read-back and comparison of the board. While the
+// programmer runs the window stays alive: its output and progress are shown as they come, and
+// the upload button, which then reads "Stop programming" (or "Stop reading", "Stop verifying"),
+// stops it.
 //
 // Top floor (app/, the window): may include every floor below it.
 #include "uploadCommand.h"
@@ -10,7 +12,10 @@
 
 #include "appState.h"
 #include "platform/codePagePath.h"
+#include "platform/fileDialog.h"
 #include "platform/trace.h"
+#include "programming/fileSelection.h"
+#include "programming/readBack.h"
 #include "programming/upload.h"
 #include "resource.h"
 #include "startup.h"
@@ -18,8 +23,9 @@
 
 namespace {
 
-// The flash run as the window sees it.
+// The programmer's run as the window sees it.
 bool flashing = false;
+BoardTask runningTask = TASK_FLASH;
 bool stopRequested = false;
 bool closeAfterFlash = false;
 RunningProgrammer* programmer = nullptr; // while the programmer runs
@@ -60,11 +66,72 @@ void lockControls(bool locked)
     stopRequested = false;
     showControlStates();
     // What Windows shows when a shutdown waits for the program (it is refused meanwhile).
-    if (locked) {
+    if (locked && runningTask == TASK_FLASH) {
         ShutdownBlockReasonCreate(app.mainWindow, L"Firmware is being written to the board");
     } else {
         ShutdownBlockReasonDestroy(app.mainWindow);
     }
+}
+
+// The trace's name of each task, as the verdicts' trace lines begin.
+const char* traceNameOf(BoardTask task)
+{
+    return task == TASK_READ ? "Reading the board" : task == TASK_VERIFY ? "Verifying the board"
+                                                                         : "Programming Arduino";
+}
+
+// Runs task on the board on port with the file at path, and tells the user how it went.
+void runOnBoard(BoardTask task, const std::string& port, const std::wstring& path)
+{
+    WindowWatcher watcher;
+    std::string reason;
+    runningTask = task;
+    lockControls(true);
+    UploadVerdict verdict =
+        task == TASK_READ     ? saveBoardFirmware(port, path, watcher, reason)
+        : task == TASK_VERIFY ? verifyBoardFirmware(port, path, watcher, reason)
+                              : flashFirmware(port, path, watcher, reason);
+    bool closing = closeAfterFlash;
+    lockControls(false);
+    if (!reason.empty()) {
+        watcher.outputLine(reason);
+    }
+    if (!closing) {
+        MessageBoxA(app.mainWindow, verdict.text.c_str(), verdict.caption.c_str(), MB_OK);
+    }
+    trace("%s", verdict.traceLine.c_str());
+    setStatusLine("OK");
+    trace("%s done\n", traceNameOf(task));
+    if (closing) {
+        DestroyWindow(app.mainWindow);
+    }
+}
+
+// The port shown, for a task that is about to start; false (the user told) when none is named.
+bool portForTask(BoardTask task, std::string& port)
+{
+    if (!readShownPortName((std::string(traceNameOf(task)) + ":\n").c_str(), port)) {
+        refuseUnnamedPort();
+        setStatusLine("OK");
+        return false;
+    }
+    trace("Port %s\n", port.c_str());
+    return true;
+}
+
+// Names the port, asks for the file in dialog (proposing proposed) and runs task with it.
+void askForFileAndRun(BoardTask task, const FileDialog& dialog, std::wstring path)
+{
+    std::string port;
+    if (!portForTask(task, port)) {
+        return;
+    }
+    if (!askForFile(app.mainWindow, dialog, path)) {
+        trace("No file chosen\n");
+        return;
+    }
+    trace("Filename %s\n", narrowText(path).c_str());
+    runOnBoard(task, port, path);
 }
 
 } // namespace
@@ -72,6 +139,16 @@ void lockControls(bool locked)
 bool isFlashing()
 {
     return flashing;
+}
+
+bool isWritingBoard()
+{
+    return flashing && runningTask == TASK_FLASH;
+}
+
+BoardTask boardTaskRunning()
+{
+    return runningTask;
 }
 
 bool isClosingAfterFlash()
@@ -100,32 +177,32 @@ void uploadFirmware()
         return;
     }
     std::string port;
-    if (!readShownPortName("Programming Arduino:\n", port)) {
-        refuseUnnamedPort();
-        setStatusLine("OK");
+    if (!portForTask(TASK_FLASH, port)) {
         return;
     }
-    trace("Port %s\n", port.c_str());
     wchar_t path[kFirmwarePathRoom] = L"";
     GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, path, kFirmwarePathRoom - 1);
     trace("Filename %s\n", narrowText(path).c_str());
+    runOnBoard(TASK_FLASH, port, path);
+}
 
-    WindowWatcher watcher;
-    std::string reason;
-    lockControls(true);
-    UploadVerdict verdict = flashFirmware(port, path, watcher, reason);
-    bool closing = closeAfterFlash;
-    lockControls(false);
-    if (!reason.empty()) {
-        watcher.outputLine(reason);
-    }
-    if (!closing) {
-        MessageBoxA(app.mainWindow, verdict.text, verdict.caption, MB_OK);
-    }
-    trace("%s", verdict.traceLine);
-    setStatusLine("OK");
-    trace("Programming Arduino done\n");
-    if (closing) {
-        DestroyWindow(app.mainWindow);
-    }
+void saveBoardFirmwareAs()
+{
+    askForFileAndRun(TASK_READ, boardCopyDialog(), L"board-firmware.hex");
+}
+
+void verifyBoardAgainstFile()
+{
+    // The file in the path field is the one most likely asked about.
+    wchar_t shown[kFirmwarePathRoom] = L"";
+    GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, shown, kFirmwarePathRoom - 1);
+    askForFileAndRun(TASK_VERIFY, verifyDialog(), shown);
+}
+
+void addBoardCommands(HWND window)
+{
+    HMENU menu = GetSystemMenu(window, FALSE);
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_SAVE_BOARD_FIRMWARE, "Save the board's firmware as...");
+    AppendMenuA(menu, MF_STRING, IDM_VERIFY_BOARD, "Verify the board against a file...");
 }

@@ -54,29 +54,6 @@ void formatTime(const SYSTEMTIME& time, char* text)
               time.wHour, time.wMinute, time.wSecond);
 }
 
-std::string describeFileError(DWORD error)
-{
-    switch (error) {
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return "the disk is full";
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DEV_NOT_EXIST:
-    case ERROR_NOT_READY:
-        return "the file or its drive is no longer there";
-    case ERROR_ACCESS_DENIED:
-        return "access was denied";
-    case ERROR_SHARING_VIOLATION:
-        return "another program has the file open";
-    default: {
-        char text[40];
-        wsprintfA(text, "system error %lu", error);
-        return text;
-    }
-    }
-}
-
 LogFile::~LogFile()
 {
     close();

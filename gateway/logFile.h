@@ -13,6 +13,8 @@
 
 #include <string>
 
+#include "platform/wholeFile.h"
+
 // A moment as the log file writes it: the local time and how far it is ahead of UTC, so that
 // lines stay ordered across the end of daylight saving time.
 struct LogTime {
@@ -25,9 +27,6 @@ LogTime logTimeNow();
 void formatTimestamp(const LogTime& time, char* text);
 // "YYYY-MM-DD HH:MM:SS" into text (at least 20 bytes).
 void formatTime(const SYSTEMTIME& time, char* text);
-
-// Why a write or an open failed, in words a user understands.
-std::string describeFileError(DWORD error);
 
 class LogFile {
 public:

@@ -6,10 +6,31 @@
 
 #include <commdlg.h>
 
+namespace {
+
+// Every Intel HEX image: the gateway's *.cpp.hex and a sketch's *.ino.hex alike.
+const wchar_t kHexFilter[] = L"Hex Files\0*.hex\0All Files\0*\0";
+
+} // namespace
+
 const FileDialog& firmwareDialog()
 {
-    static const FileDialog dialog = {false, L"VEXLOR", L"Hex Files\0*.cpp.hex\0All Files\0*\0",
-                                      nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY};
+    static const FileDialog dialog = {false, L"VEXLOR", kHexFilter, nullptr,
+                                      OFN_FILEMUSTEXIST | OFN_HIDEREADONLY};
+    return dialog;
+}
+
+const FileDialog& verifyDialog()
+{
+    static const FileDialog dialog = {false, L"Verify the board against", kHexFilter, nullptr,
+                                      OFN_FILEMUSTEXIST | OFN_HIDEREADONLY};
+    return dialog;
+}
+
+const FileDialog& boardCopyDialog()
+{
+    static const FileDialog dialog = {true, L"Save the board's firmware as", kHexFilter, L"hex",
+                                      OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY};
     return dialog;
 }
 

@@ -16,19 +16,26 @@
 
 #include "platform/codePagePath.h"
 #include "serial/portName.h"
+#include "readBack.h"
 #include "upload.h"
 
 namespace {
 
 const char kUsage[] =
     "Usage: VexlorLoader.exe --flash FILE --port COMn\r\n"
-    "  --flash FILE   the firmware image to write (Intel HEX, *.cpp.hex)\r\n"
+    "       VexlorLoader.exe --read FILE --port COMn\r\n"
+    "       VexlorLoader.exe --verify FILE --port COMn\r\n"
+    "  --flash FILE   the firmware image to write (Intel HEX, *.cpp.hex or *.ino.hex)\r\n"
+    "  --read FILE    save the board's firmware into FILE (Intel HEX)\r\n"
+    "  --verify FILE  compare the board's firmware with FILE\r\n"
     "  --port COMn    the serial port the board is on\r\n"
     "  --help         this text\r\n"
     "Without options the program's window opens.\r\n"
-    "Exit codes: 0 programming successful, 1 the programmer failed, 2 bad options,\r\n"
-    "3 port not found, 4 port in use, 5 firmware path refused, 6 programmer not found\r\n"
-    "or not startable, 7 programmer timed out.\r\n";
+    "Exit codes: 0 programming successful (saved, or the board holds the file), 1 the\r\n"
+    "programmer failed, 2 bad options, 3 port not found, 4 port in use, 5 path refused,\r\n"
+    "6 programmer not found or not startable, 7 programmer timed out, 9 firmware image\r\n"
+    "refused, 10 the board's firmware differs from the file, 11 the copy could not be\r\n"
+    "written.\r\n";
 
 class ConsoleOutput {
 public:
@@ -114,17 +121,33 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         return options;
     }
     options.given = argc > 1;
+    const struct {
+        const char* name;
+        BoardTask task;
+    } tasks[] = {{"--flash", TASK_FLASH}, {"--read", TASK_READ}, {"--verify", TASK_VERIFY}};
+    bool taskGiven = false;
     for (int i = 1; i < argc && options.error.empty(); ++i) {
         std::string option = argv[i];
         bool hasValue = i + 1 < argc;
+        bool isTask = false;
+        for (const auto& task : tasks) {
+            if (option == task.name) {
+                isTask = true;
+                if (taskGiven) {
+                    options.error = "give only one of --flash, --read and --verify";
+                }
+                taskGiven = true;
+                options.task = task.task;
+            }
+        }
         if (option == "--help" || option == "-h" || option == "/?") {
             options.help = true;
-        } else if (option == "--flash" && hasValue) {
-            options.file = argv[++i];
-        } else if (option == "--port" && hasValue) {
-            options.port = argv[++i];
-        } else if (option == "--flash" || option == "--port") {
+        } else if ((isTask || option == "--port") && !hasValue) {
             options.error = option + " needs a value";
+        } else if (isTask) {
+            options.file = argv[++i];
+        } else if (option == "--port") {
+            options.port = argv[++i];
         } else {
             options.error = "unknown option " + option;
         }
@@ -182,8 +205,11 @@ int runCommandLine(const CommandLine& options)
     }
     ConsoleWatcher watcher(output);
     std::string reason;
+    std::wstring file = wideText(options.file, CP_UTF8);
     UploadVerdict verdict =
-        flashFirmware(options.port, wideText(options.file, CP_UTF8), watcher, reason);
+        options.task == TASK_READ     ? saveBoardFirmware(options.port, file, watcher, reason)
+        : options.task == TASK_VERIFY ? verifyBoardFirmware(options.port, file, watcher, reason)
+                                      : flashFirmware(options.port, file, watcher, reason);
     if (!reason.empty()) {
         output.line(reason);
     }

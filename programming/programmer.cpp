@@ -96,15 +96,19 @@ const char* boardName(size_t index)
 }
 
 int buildProgrammerParams(const std::string& portName, const std::string& firmwarePath,
-                          std::string& line)
+                          std::string& line, BoardTask task)
 {
     const Board& board = boards[0];
     line.clear();
     if (firmwarePath.find('"') != std::string::npos) {
         return PARAMS_PATH_HAS_QUOTE;
     }
+    // Only a write needs -D; a read or a comparison erases nothing anyway.
+    const char* operation = task == TASK_READ     ? " -U flash:r:\""
+                            : task == TASK_VERIFY ? " -U flash:v:\""
+                                                  : " -D -U flash:w:\"";
     std::string built = std::string("-p ") + board.part + " -c " + board.type + " -P " +
-                        devicePathOf(portName) + " -b " + board.speed + " -D -U flash:w:\"" +
+                        devicePathOf(portName) + " -b " + board.speed + operation +
                         firmwarePath + "\":i ";
     if (built.size() > kLongestParams) {
         return PARAMS_PATH_TOO_LONG;
@@ -126,9 +130,9 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
 }
 
 ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watcher,
-                            DWORD timeLimitMs)
+                            DWORD timeLimitMs, const char* busyText)
 {
-    watcher.progress("Arduino board programming in progress..");
+    watcher.progress(busyText);
     traceSection("Execute external program:\n");
 
     std::wstring programmer = locateProgrammer(programFolder(), searchPath());

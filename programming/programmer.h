@@ -19,14 +19,18 @@ enum ParamsResult {
     PARAMS_PATH_HAS_QUOTE = 2, // the path would end the quoted file name early
 };
 
+// What a run of the programmer does with the board's flash: write an image to it, read it into a
+// file, or compare it with a file.
+enum BoardTask { TASK_FLASH, TASK_READ, TASK_VERIFY };
+
 // The longest parameter line the programmer is handed.
 constexpr size_t kLongestParams = 1039;
 
-// Builds the parameter line for the board on portName and the image at firmwarePath (in the
-// code page's form) into line. A refused path leaves the line empty, so nothing half-built can
-// ever be run.
+// Builds the parameter line for task on the board on portName with the file at firmwarePath (in
+// the code page's form) into line. A refused path leaves the line empty, so nothing half-built
+// can ever be run.
 int buildProgrammerParams(const std::string& portName, const std::string& firmwarePath,
-                          std::string& line);
+                          std::string& line, BoardTask task = TASK_FLASH);
 
 // How long the programmer may run before it is ended and the upload counts as failed.
 constexpr DWORD kProgrammerTimeLimitMs = 5 * 60 * 1000;
@@ -39,6 +43,7 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
 
 // Runs avrdude.exe (found by locateProgrammer) with the parameter line params, its output going
 // to the watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start
-// that the programming began and at the end how it ended, as the status line shows it.
+// that the run began (busyText) and at the end how it ended, as the status line shows it.
 ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watcher,
-                            DWORD timeLimitMs = kProgrammerTimeLimitMs);
+                            DWORD timeLimitMs = kProgrammerTimeLimitMs,
+                            const char* busyText = "Arduino board programming in progress..");

@@ -383,14 +383,14 @@ std::string progressText(const std::string& phase, int percent, unsigned seconds
     return phase + " " + std::to_string(shown) + "%, " + elapsed;
 }
 
-std::string failureReason(const std::string& lastError, unsigned long exitCode)
+std::string failureReason(const std::string& lastError, unsigned long exitCode,
+                          const std::string& failed)
 {
     std::string reason = trimmed(lastError);
     if (reason.empty()) {
-        return "Programming failed: the programmer ended with exit code " +
-               std::to_string(exitCode) + ".";
+        return failed + ": the programmer ended with exit code " + std::to_string(exitCode) + ".";
     }
-    std::string text = "Programming failed: " + reason;
+    std::string text = failed + ": " + reason;
     if (text.back() != '.') {
         text += '.';
     }
@@ -400,4 +400,10 @@ std::string failureReason(const std::string& lastError, unsigned long exitCode)
         text += hintFor(entry->cause);
     }
     return text;
+}
+
+bool saysContentDiffers(const std::string& lastError)
+{
+    const CauseWords* entry = causeOf(lowered(lastError));
+    return entry != nullptr && entry->cause == Cause::Verification;
 }

@@ -71,6 +71,11 @@ private:
 // "Programming, 3 s".
 std::string progressText(const std::string& phase, int percent, unsigned seconds);
 
-// The one line that ends the log view after a failed run: the reason, taken from the last
-// error line, and one short hint for the common causes; with no error line, the exit code.
-std::string failureReason(const std::string& lastError, unsigned long exitCode);
+// The one line that ends the log view after a failed run: what failed ("Programming failed"),
+// the reason, taken from the last error line, and one short hint for the common causes; with
+// no error line, the exit code.
+std::string failureReason(const std::string& lastError, unsigned long exitCode,
+                          const std::string& failed = "Programming failed");
+
+// Whether the last error line says that the board's flash and the file differ.
+bool saysContentDiffers(const std::string& lastError);

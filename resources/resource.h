@@ -38,6 +38,8 @@
 #define IDM_DAILY_LOG_FILES        0x0050
 // F3 (find again) has a key but no menu item.
 #define IDM_FIND_NEXT              0x0060
+#define IDM_SAVE_BOARD_FIRMWARE    0x0070
+#define IDM_VERIFY_BOARD           0x0080
 
 // The restore handler gives the focus to this identifier, which no control has,
 // so that restoring the window leaves no control focused.

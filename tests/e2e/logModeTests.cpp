@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "intelHex.h"
 #include "loaderApp.h"
 #include "programmerStandIn.h"
 #include "resource.h"
@@ -102,7 +103,7 @@ protected:
     void chooseAFile()
     {
         std::string firmware = app.workFolder() + "\\gateway.cpp.hex";
-        ASSERT_TRUE(writeTextFile(firmware, ":00000001FF\n"));
+        ASSERT_TRUE(writeTextFile(firmware, kSmallImage));
         ASSERT_TRUE(app.chooseFile(firmware));
     }
 

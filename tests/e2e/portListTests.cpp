@@ -2,7 +2,9 @@
 // prefix at start-up, and "Scan Available Ports" picks up what changed since.
 #include <gtest/gtest.h>
 
+#include "intelHex.h"
 #include "loaderApp.h"
+#include "programmerStandIn.h"
 #include "resource.h"
 #include "serialPeer.h"
 #include "systemPortDevice.h"
@@ -31,6 +33,7 @@ TEST(PortList, ShowsThePortsOfThePrefixAndFollowsARescan)
     EXPECT_EQ(app.text(IDC_PORT_LIST), "COM10 - not connected");
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
     // An upload on it says the port is not there.
+    ASSERT_TRUE(writeTextFile(app.workFolder() + "\\gateway.cpp.hex", kSmallImage));
     ASSERT_TRUE(app.setText(IDC_PATH_FIELD, app.workFolder() + "\\gateway.cpp.hex"));
     app.click(IDC_UPLOAD_BUTTON);
     MessageBoxInfo box = app.waitForMessageBox(kCatchUpMs, true);

@@ -1,6 +1,7 @@
 // End-to-end checks of the application shell: the window as it starts, the keys that
 // must not close it, clearing the log and closing through the caption button.
 // Each test starts its own program, so no test depends on another's leftovers.
+#include "intelHex.h"
 #include "loaderApp.h"
 #include "programmerStandIn.h"
 
@@ -130,7 +131,7 @@ TEST(Shell, AFileGivenAloneOpensInThePathField)
 {
     LoaderApp app;
     std::string firmware = app.workFolder() + "\\gateway.cpp.hex";
-    ASSERT_TRUE(writeTextFile(firmware, ":00000001FF\n"));
+    ASSERT_TRUE(writeTextFile(firmware, kSmallImage));
     ASSERT_TRUE(app.start(std::string(), 20000, "\"" + firmware + "\""));
     EXPECT_EQ(app.text(IDC_PATH_FIELD), firmware);
     EXPECT_TRUE(app.isEnabled(IDC_UPLOAD_BUTTON));

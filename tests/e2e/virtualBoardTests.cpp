@@ -135,15 +135,6 @@ std::vector<std::string> linesOf(const std::string& text)
     return lines;
 }
 
-std::string lastLineOf(const std::string& text)
-{
-    std::vector<std::string> lines = linesOf(text);
-    while (!lines.empty() && lines.back().empty()) {
-        lines.pop_back();
-    }
-    return lines.empty() ? "" : lines.back();
-}
-
 void reportTime(const std::string& what, DWORD milliseconds)
 {
     std::cout << "[  TIMING  ] " << what << ": " << milliseconds << " ms" << std::endl;
@@ -345,40 +336,47 @@ TEST_F(VirtualBoardTest, UploadedGatewayFirmwareRunsAndAnswersInLogMode)
     EXPECT_EQ(app.text(IDC_STATUS_LINE), "OK");
 }
 
-TEST_F(VirtualBoardTest, HexWithABadChecksumFailsAndLeavesTheFlashAsItWas)
+// A damaged image and an export with the bootloader are refused before the port is opened: the
+// programmer never runs, and the board is not even reset.
+TEST_F(VirtualBoardTest, DamagedOrBootloaderImagesAreRefusedBeforeTheBoardIsTouched)
 {
-    // The board runs the gateway already.
     ASSERT_NO_FATAL_FAILURE(startBoard(VEXLOR_GATEWAY_FIRMWARE));
     ASSERT_NO_FATAL_FAILURE(installProgrammer());
-    // A different, larger image, so that any page written would show in the flash.
-    std::string damaged = inWorkFolder("damaged.cpp.hex");
-    ASSERT_TRUE(writeTextFile(damaged,
-                              withOneWrongDigit(readTextFile(windowsPathOf(VEXLOR_BIG_FIRMWARE)))));
-    std::vector<unsigned char> scratch(kFlashSize, 0xFF);
-    std::string error;
-    ASSERT_FALSE(applyIntelHex(damaged, scratch, error)) << "the file is not damaged";
-    ASSERT_TRUE(contains(error, "checksum")) << error;
-
+    std::vector<std::string> big = linesOf(readTextFile(windowsPathOf(VEXLOR_BIG_FIRMWARE)));
+    std::vector<std::string> damaged =
+        linesOf(withOneWrongDigit(readTextFile(windowsPathOf(VEXLOR_BIG_FIRMWARE))));
+    ASSERT_EQ(big.size(), damaged.size());
+    size_t line = std::mismatch(big.begin(), big.end(), damaged.begin()).first - big.begin() + 1;
+    std::string gateway = readTextFile(windowsPathOf(VEXLOR_GATEWAY_FIRMWARE));
+    std::string withBootloader = gateway.substr(0, gateway.find(":00000001FF")) +
+                                 readTextFile(windowsPathOf(VEXLOR_BOOTLOADER_HEX));
+    std::string damagedText;
+    for (const std::string& record : damaged) {
+        damagedText += record + "\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string text;
+        std::string said;
+    } cases[] = {
+        {"damaged.cpp.hex", damagedText,
+         "(line " + std::to_string(line) + ": the checksum does not match)"},
+        {"sketch.ino.with_bootloader.hex", withBootloader,
+         "contains a bootloader (data at 0x3E000, where the board's own bootloader lives)"},
+    };
     ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
-    ASSERT_TRUE(app.setText(IDC_PATH_FIELD, damaged));
     size_t before = board->events().size();
-    UploadOutcome outcome;
-    ASSERT_TRUE(upload(outcome));
-    EXPECT_EQ(outcome.caption, "Error");
-    EXPECT_EQ(outcome.text, "Programming failed");
-    EXPECT_EQ(outcome.status, "Programming Error");
-    // The log view keeps the programmer's output and ends with its reason.
-    std::string log = app.text(IDC_LOG_VIEW);
-    std::string reason = lastLineOf(log);
-    EXPECT_TRUE(contains(log.substr(0, log.rfind(reason)), "checksum mismatch")) << log;
-    EXPECT_TRUE(startsWith(reason, "Programming failed: ")) << log;
-    EXPECT_TRUE(contains(reason, "checksum mismatch")) << log;
-
-    // avrdude gave up before writing anything and left the bootloader, which started the
-    // firmware that was there.
-    ASSERT_TRUE(waitForApplicationStart(before));
-    EXPECT_EQ(board->countEvents("application start (flash empty)", before), 0);
-    EXPECT_EQ(board->countEvents("page write", before), 0);
+    for (const auto& c : cases) {
+        ASSERT_TRUE(writeTextFile(inWorkFolder(c.name), c.text));
+        ASSERT_TRUE(app.setText(IDC_PATH_FIELD, inWorkFolder(c.name)));
+        UploadOutcome outcome;
+        ASSERT_TRUE(upload(outcome));
+        EXPECT_EQ(outcome.caption, "Error");
+        EXPECT_TRUE(contains(outcome.text, c.said)) << outcome.text;
+        EXPECT_TRUE(startsWith(outcome.text, "Programming failed, ")) << outcome.text;
+    }
+    EXPECT_FALSE(contains(app.text(IDC_LOG_VIEW), "avrdude")) << "the programmer ran";
+    EXPECT_EQ(board->countEvents("reset", before), 0) << "the board's port was opened";
     EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
 }
 
@@ -525,6 +523,64 @@ TEST_F(VirtualBoardTest, CommandLineFlashesTheBoard)
     EXPECT_TRUE(endsWith(output, "Programming successful\r\n")) << output;
     ASSERT_TRUE(waitForApplicationStart(before));
     EXPECT_TRUE(sameFlash(board->flash(), flashWith({VEXLOR_GATEWAY_FIRMWARE})));
+}
+
+// A sketch's image flashes; --read gives back what was written, without the bootloader, and
+// --verify tells the flashed file from another. The window's commands do the same.
+TEST_F(VirtualBoardTest, ReadBackGivesWhatWasFlashedAndVerifyTellsItFromAnotherFile)
+{
+    ASSERT_NO_FATAL_FAILURE(startBoard());
+    ASSERT_NO_FATAL_FAILURE(installProgrammer());
+    const std::string sketch = inWorkFolder("sketch.ino.hex");
+    const std::string copy = inWorkFolder("copy.hex");
+    const std::string other = inWorkFolder("other.hex");
+    ASSERT_TRUE(CopyFileA(windowsPathOf(VEXLOR_GATEWAY_FIRMWARE).c_str(), sketch.c_str(), FALSE));
+    ASSERT_TRUE(writeTextFile(other, ":1000000000000000000000000000000000000000F0\r\n"
+                                     ":00000001FF\r\n"));
+    const struct {
+        std::string arguments;
+        DWORD code;
+        std::string said;
+        std::string ending;
+    } runs[] = {
+        {"--flash \"" + sketch + "\"", 0, "Image: ", "Programming successful\r\n"},
+        {"--read \"" + copy + "\"", 0, "\r\nSaved ",
+         "The board's firmware is saved in\r\n" + copy + "\r\n"},
+        {"--verify \"" + sketch + "\"", 0, "Verifying ", "The board holds this firmware\r\n"},
+        {"--verify \"" + other + "\"", 10, "verification", 
+         "The board's firmware differs from this file\r\n"},
+    };
+    for (const auto& run : runs) {
+        size_t before = board->events().size();
+        std::string output;
+        DWORD code = runWithArguments(run.arguments + " --port " + kBoardPort, app.workFolder(),
+                                      output, kUploadTimeoutMs);
+        EXPECT_EQ(code, run.code) << output;
+        EXPECT_TRUE(contains(output, run.said)) << output;
+        EXPECT_TRUE(endsWith(output, run.ending)) << output;
+        ASSERT_TRUE(waitForApplicationStart(before));
+    }
+    std::vector<unsigned char> written(kFlashSize, 0xFF);
+    std::vector<unsigned char> readBack(kFlashSize, 0xFF);
+    std::string error;
+    ASSERT_TRUE(applyIntelHex(sketch, written, error)) << error;
+    ASSERT_TRUE(applyIntelHex(copy, readBack, error)) << error;
+    EXPECT_TRUE(sameFlash(readBack, written)) << "the copy holds the firmware and nothing else";
+
+    ASSERT_NO_FATAL_FAILURE(startProgramOnTheBoard());
+    const std::string windowCopy = inWorkFolder("window copy.hex");
+    ASSERT_TRUE(app.chooseSaveFile(IDM_SAVE_BOARD_FIRMWARE, "Save the board's firmware as",
+                                   &windowCopy));
+    MessageBoxInfo box = app.waitForMessageBox(kUploadTimeoutMs, true);
+    EXPECT_EQ(box.text, "The board's firmware is saved in\n" + windowCopy);
+    app.dismiss(box.window);
+    ASSERT_TRUE(app.waitUntilGone(box.window));
+    EXPECT_EQ(readTextFile(windowCopy), readTextFile(copy));
+    ASSERT_TRUE(app.chooseSaveFile(IDM_VERIFY_BOARD, "Verify the board against", &other));
+    box = app.waitForMessageBox(kUploadTimeoutMs, true);
+    EXPECT_EQ(box.caption + ": " + box.text, "Verify: The board's firmware differs from this file");
+    EXPECT_TRUE(contains(app.text(IDC_LOG_VIEW), "Verifying COM7 against " + other))
+        << app.text(IDC_LOG_VIEW);
 }
 
 // The program passes -D because the stock bootloader refuses avrdude's chip erase: without it

@@ -8,6 +8,7 @@
 // the program's handles and private memory stay within a bound.
 //   robot.exe --actions N --seed S        exit code 0 when no check failed
 // Each action is printed with the port then selected, so a failing run shows its way there.
+#include "intelHex.h"
 #include "serialPeer.h" // brings winsock2.h, which must come before windows.h
 
 #include <windows.h>
@@ -143,11 +144,32 @@ std::string portOf(const std::string& text)
 }
 
 // A firmware path the program remembers: a full path of a file that exists.
+bool isFullPath(const std::string& path)
+{
+    return (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.compare(0, 2, "\\\\") == 0;
+}
+
 bool isExistingFile(const std::string& path)
 {
-    bool isFull = (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.compare(0, 2, "\\\\") == 0;
-    DWORD attributes = isFull ? GetFileAttributesA(path.c_str()) : INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = isFullPath(path) ? GetFileAttributesA(path.c_str()) : INVALID_FILE_ATTRIBUTES;
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// What an upload makes of the path field's text.
+enum class Image { Flashable, Refused, Unknown };
+
+// A full path is read as the program reads it; a relative one depends on the program's current
+// folder, which the open-file dialog moves, so either may come of it.
+Image imageAt(const std::string& path)
+{
+    if (!isFullPath(path)) {
+        return Image::Unknown;
+    }
+    std::vector<unsigned char> flash(256 * 1024, 0xFF);
+    std::string error;
+    size_t bytes = 0;
+    return applyIntelHex(path, flash, error, &bytes) && bytes > 0 ? Image::Flashable
+                                                                   : Image::Refused;
 }
 
 std::string lostStatus(const std::string& port)
@@ -239,7 +261,8 @@ private:
     void toggleLogFile();
     void toggleDailyLogFiles();
     void saveLog();
-    void askForALogFileMidFlash();
+    void askForAFileMidFlash();
+    void askForTheBoardsFirmware();
     void doubleClickToggle();
     void scrollBack();
     void backToTheEnd();
@@ -372,7 +395,7 @@ void Robot::setUpPorts()
     GetTempPathA(sizeof temp, temp);
     keptFolder = std::string(temp) + "vexlor-robot-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(keptFolder.c_str(), nullptr);
-    writeTextFile(keptFolder + "\\kept.cpp.hex", ":00000001FF\n");
+    writeTextFile(keptFolder + "\\kept.cpp.hex", kSmallImage);
     peer.unmap("COM1");
     peer.mapPty("COM3");
     actAsGateway("COM3");
@@ -406,7 +429,7 @@ bool Robot::isGateway(const std::string& port) const
 bool Robot::startProgram(bool restarting)
 {
     app = std::make_unique<LoaderApp>(); // the last run's folder, and what was in it, are gone
-    writeTextFile(app->workFolder() + "\\robot.cpp.hex", ":00000001FF\n");
+    writeTextFile(app->workFolder() + "\\robot.cpp.hex", kSmallImage);
     ProgrammerStandIn(app->workFolder()).install();
     app->keepSettings = restarting;
     // What the last run remembers: the firmware file while it exists, log to file while its
@@ -583,9 +606,11 @@ void Robot::upload()
     if (ending == 4) {
         programmer.remove();
     }
+    // A path that names no image is refused before the port is tested.
+    Image image = imageAt(pathText);
     pressToggle(IDC_UPLOAD_BUTTON);
     bool gone = shownPort == kClone && cloneDevice == nullptr; // the upload stops at the probe
-    bool hangs = !gone && (ending == 2 || ending == 3) &&
+    bool hangs = !gone && image != Image::Refused && (ending == 2 || ending == 3) &&
                  programmer.waitForRuns(runsBefore + 1, kCatchUpMs);
     if (hangs && doubleClicking) {
         // A person looks again once the double-click is over; its second click, whenever the
@@ -611,7 +636,12 @@ void Robot::upload()
     }
     MessageBoxInfo box = takeBox(kCatchUpMs, "the upload");
     // A port that was unplugged is said to be gone, and nothing is run on it.
-    if (gone && (box.text != "Programming failed, Serial port is not found" ||
+    if (image == Image::Refused && (programmer.runs() != runsBefore ||
+                                    box.text.compare(0, 20, "Programming failed, ") != 0)) {
+        fail("an upload of \"" + pathText.substr(0, 60) + "\", which names no image, ran the "
+             "programmer or ended \"" + box.text + "\"");
+    }
+    if (gone && image == Image::Flashable && (box.text != "Programming failed, Serial port is not found" ||
          programmer.runs() != runsBefore)) {
         fail("an upload to the unplugged " + std::string(kClone) + " ended \"" + box.text + "\"");
     }
@@ -672,7 +702,7 @@ void Robot::actMidFlash()
         {"type a command", 1, &Robot::typeCommand},
         {"press Enter or Esc", 1, &Robot::pressEnterOrEsc},
         {"debug screen", 1, &Robot::toggleDebugScreen},
-        {"save the log or log to a file", 1, &Robot::askForALogFileMidFlash},
+        {"ask for a log file or the board's firmware", 1, &Robot::askForAFileMidFlash},
         {"clear the log", 1, &Robot::clearLog},
         {"scroll back in the log", 1, &Robot::scrollBack},
         {"plug in or unplug a named Mega", 1, &Robot::plugOrUnplugMega},
@@ -1165,16 +1195,51 @@ void Robot::toggleDailyLogFiles()
     lastLoggedFile.clear();
 }
 
-// The log file commands open dialogs, whose loops would keep the flash from being watched and
-// stopped: while the programmer runs they open nothing.
-void Robot::askForALogFileMidFlash()
+// The log file and board commands open dialogs, whose loops would keep the flash from being
+// watched and stopped: while the programmer runs they open nothing.
+void Robot::askForAFileMidFlash()
 {
-    app->systemCommand(below(2) ? IDM_SAVE_LOG_AS : IDM_LOG_TO_FILE);
+    static const UINT commands[] = {IDM_SAVE_LOG_AS, IDM_LOG_TO_FILE, IDM_SAVE_BOARD_FIRMWARE,
+                                    IDM_VERIFY_BOARD};
+    app->systemCommand(commands[below(4)]);
     app->settle();
     MessageBoxInfo box = app->findMessageBox(true);
     if (box.window != nullptr) {
         fail("\"" + box.caption + "\" opened while the programmer runs");
         app->dismiss(box.window);
+    }
+}
+
+// Reading back and verifying the board need its port: while log mode holds it they open
+// nothing; otherwise their dialog opens (after the port is named), and Cancel runs nothing.
+void Robot::askForTheBoardsFirmware()
+{
+    bool save = below(2) == 0;
+    UINT command = save ? IDM_SAVE_BOARD_FIRMWARE : IDM_VERIFY_BOARD;
+    if (logging != Logging::Off) {
+        app->systemCommand(command);
+        app->settle();
+        MessageBoxInfo box = app->findMessageBox(true);
+        if (box.window != nullptr) {
+            fail("\"" + box.caption + "\" opened while log mode holds the port");
+            app->dismiss(box.window);
+        }
+        return;
+    }
+    if (shownPort.empty()) {
+        app->systemCommand(command);
+        expectBox({kNoPortNamed}, kCatchUpMs);
+        return;
+    }
+    ProgrammerStandIn programmer(app->workFolder());
+    int runs = programmer.runs();
+    if (!app->chooseSaveFile(command, save ? "Save the board's firmware as" : "Verify the board against",
+                             nullptr)) {
+        fail(std::string(save ? "saving" : "verifying") + " the board's firmware opened no dialog");
+    }
+    MessageBoxInfo box = app->findMessageBox(true);
+    if (box.window != nullptr || programmer.runs() != runs) {
+        fail("a cancelled dialog for the board's firmware went on: " + box.text);
     }
 }
 
@@ -1574,6 +1639,7 @@ int Robot::play(int count)
         {"back to the end of the log", 1, &Robot::backToTheEnd},
         {"find in the log", 2, &Robot::findInLog},
         {"times on or off", 1, &Robot::toggleTimes},
+        {"ask for the board's firmware", 1, &Robot::askForTheBoardsFirmware},
     };
     setUpPorts();
     if (!startProgram(false)) {

@@ -184,7 +184,7 @@ TEST_F(UiTest, OpeningTheSystemMenuGreysMaximizeAndSize)
     }
 }
 
-TEST_F(UiTest, SystemMenuCarriesTheLogFileCommands)
+TEST_F(UiTest, SystemMenuCarriesTheLogFileAndBoardCommands)
 {
     HMENU menu = GetSystemMenu(app.mainWindow, FALSE);
     char label[64] = "";
@@ -204,6 +204,10 @@ TEST_F(UiTest, SystemMenuCarriesTheLogFileCommands)
     EXPECT_STREQ(label, "Find...\tCtrl+F");
     GetMenuStringA(menu, IDM_SHOW_TIMES, label, sizeof label, MF_BYCOMMAND);
     EXPECT_STREQ(label, "Show times in the log");
+    GetMenuStringA(menu, IDM_SAVE_BOARD_FIRMWARE, label, sizeof label, MF_BYCOMMAND);
+    EXPECT_STREQ(label, "Save the board's firmware as...");
+    GetMenuStringA(menu, IDM_VERIFY_BOARD, label, sizeof label, MF_BYCOMMAND);
+    EXPECT_STREQ(label, "Verify the board against a file...");
     EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "the rest stays";
 }
 
