@@ -193,10 +193,13 @@ void saveBoardFirmwareAs()
 
 void verifyBoardAgainstFile()
 {
-    // The file in the path field is the one most likely asked about.
+    // The file in the path field is the one most likely asked about; text that names no file
+    // is not proposed, as the dialog would refuse to open with a name it cannot take.
     wchar_t shown[kFirmwarePathRoom] = L"";
     GetDlgItemTextW(app.mainWindow, IDC_PATH_FIELD, shown, kFirmwarePathRoom - 1);
-    askForFileAndRun(TASK_VERIFY, verifyDialog(), shown);
+    DWORD attributes = GetFileAttributesW(shown);
+    bool isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    askForFileAndRun(TASK_VERIFY, verifyDialog(), isFile ? shown : L"");
 }
 
 void addBoardCommands(HWND window)
