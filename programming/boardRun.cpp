@@ -23,6 +23,7 @@ struct TaskWords {
     const char* traceName;     // the start of the trace line after the verdict
     const char* pathName;      // the path checked before the run
     const char* busy;          // the status line while the programmer runs
+    const char* statusWord;    // the status line's word for how it ended
     const char* runningVerb;   // the log view's line before the run: verb, port, join, file
     const char* runningJoin;
     const char* stopped;       // the box after a stop
@@ -31,13 +32,16 @@ struct TaskWords {
 
 const TaskWords kWords[] = {
     {"Programming failed", "Programming Arduino", "the firmware path",
-     "Arduino board programming in progress..", "Programming ", " with ", "Programming stopped",
+     "Arduino board programming in progress..", "Programming", "Programming ", " with ",
+     "Programming stopped",
      "Programming stopped. The board keeps its bootloader: flash it again to put firmware on it."},
     {"Reading the board failed", "Reading the board", "the path of the file for the copy",
-     "Reading the board's firmware..", "Reading ", " into ", "Reading stopped",
+     "Reading the board's firmware..", "Reading", "Reading ", " into ",
+     "Reading stopped",
      "Reading stopped. The board's firmware is as it was, and no file was written."},
     {"Verifying failed", "Verifying the board", "the firmware path",
-     "Verifying the board's firmware..", "Verifying ", " against ", "Verifying stopped",
+     "Verifying the board's firmware..", "Verifying", "Verifying ", " against ",
+     "Verifying stopped",
      "Verifying stopped. The board's firmware is as it was."},
 };
 
@@ -206,7 +210,8 @@ bool readImageFile(BoardTask task, const std::wstring& path, bool bootloaderAllo
                               ? "it is not there"
                           : error == ERROR_FILENAME_EXCED_RANGE
                               ? "its path is longer than Windows lets a program open"
-                              : describeFileError(error);
+                          : error == ERROR_INVALID_NAME ? "that is no valid file name"
+                                                        : describeFileError(error);
         refusal = refusalOf(task, ", the firmware file could not be read (" + why +
                                       ").\nCheck the path and select the file again.",
                             ", firmware file unreadable", kImageRefusedExitCode);
@@ -257,7 +262,7 @@ UploadVerdict runPrepared(const PreparedRun& prepared, const std::string& before
     watcher.outputLine(words.runningVerb + prepared.portName + words.runningJoin +
                        (prepared.shownPath.empty() ? prepared.programmerPath : prepared.shownPath));
     ProgrammerRun run = runProgrammer(prepared.params, watcher, kProgrammerTimeLimitMs,
-                                      wordsOf(task).busy);
+                                      wordsOf(task).busy, wordsOf(task).statusWord);
     if (finished != nullptr) {
         *finished = run;
     }

@@ -29,8 +29,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 CommandLine parseProgramCommandLine();
 
 // Follows the options: flashes (reads, verifies) with the same checks and the same parameter
-// line as the window's commands, writing the programmer's output and the verdict to standard output (or, when
-// the program was given none, the console it was started from). Returns the exit code.
+// line as the window's commands, writing the programmer's output and the verdict to standard
+// output (or, when the program was given none, the console it was started from). Returns the
+// exit code.
 int runCommandLine(const CommandLine& options);
 
 // Exit codes of the command line, besides an upload's own (success 0, see UploadVerdict).

@@ -130,7 +130,7 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
 }
 
 ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watcher,
-                            DWORD timeLimitMs, const char* busyText)
+                            DWORD timeLimitMs, const char* busyText, const std::string& task)
 {
     watcher.progress(busyText);
     traceSection("Execute external program:\n");
@@ -156,16 +156,16 @@ ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watche
     case PROGRAMMER_TIMED_OUT:
         // A programmer that hangs (a board that never answers) must not keep the upload forever.
         trace("External program did not end in time and was stopped\n");
-        watcher.progress("Programming timed out Error");
+        watcher.progress(task + " timed out Error");
         break;
     case PROGRAMMER_STOPPED:
         trace("External program was stopped by the user\n");
-        watcher.progress("Programming stopped");
+        watcher.progress(task + " stopped");
         break;
     case PROGRAMMER_FAILED:
         trace("Exitcode %d\n", static_cast<int>(run.exitCode));
         trace("External program ended with an error\n");
-        watcher.progress("Programming Error");
+        watcher.progress(task + " Error");
         break;
     case PROGRAMMER_SUCCEEDED:
         trace("Exitcode %d\n", static_cast<int>(run.exitCode));

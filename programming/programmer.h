@@ -43,7 +43,9 @@ std::wstring locateProgrammer(const std::wstring& programFolder, const std::wstr
 
 // Runs avrdude.exe (found by locateProgrammer) with the parameter line params, its output going
 // to the watcher as it comes, for at most timeLimitMs. The watcher's progress tells at the start
-// that the run began (busyText) and at the end how it ended, as the status line shows it.
+// that the run began (busyText) and at the end how it ended, as the status line shows it
+// ("<task> Error", "<task> stopped", ... with task "Programming", "Reading", "Verifying").
 ProgrammerRun runProgrammer(const std::string& params, ProgrammerWatcher& watcher,
                             DWORD timeLimitMs = kProgrammerTimeLimitMs,
-                            const char* busyText = "Arduino board programming in progress..");
+                            const char* busyText = "Arduino board programming in progress..",
+                            const std::string& task = "Programming");

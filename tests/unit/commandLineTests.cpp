@@ -42,6 +42,16 @@ TEST(CommandLineTest, FlashAndPortInEitherOrder)
     EXPECT_EQ(parse({"--port", "\\\\.\\com12", "--flash", "x.hex"}).port, "com12");
 }
 
+TEST(CommandLineTest, ReadAndVerifyTakeTheFileAsFlashDoesButOnlyOneTaskAtATime)
+{
+    EXPECT_EQ(parse({"--read", "copy.hex", "--port", "COM5"}).task, TASK_READ);
+    EXPECT_EQ(parse({"--port", "COM5", "--verify", "x.hex"}).task, TASK_VERIFY);
+    EXPECT_EQ(parse({"--verify", "x.hex", "--port", "COM5"}).file, "x.hex");
+    EXPECT_EQ(parse({"--flash", "x.hex", "--read", "y.hex", "--port", "COM5"}).error,
+              "give only one of --flash, --read and --verify");
+    EXPECT_EQ(parse({"--port", "COM5", "--read"}).error, "--read needs a value");
+}
+
 TEST(CommandLineTest, HelpWinsOverEverythingElse)
 {
     EXPECT_TRUE(parse({"--help"}).help);

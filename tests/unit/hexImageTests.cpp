@@ -22,7 +22,8 @@ TEST(HexImageTest, AValidImageIsTakenAndMeasured)
                                   ":0400000500000000F7\r\n:00000001FF\r\n\x1A");
     EXPECT_EQ(check.fault, IMAGE_OK);
     EXPECT_EQ(check.dataBytes, 20u) << "the last 16 bytes below the bootloader count";
-    EXPECT_EQ(imageSummary(check), "Image: 20 bytes, less than 1 % of the 253,952 bytes for firmware");
+    EXPECT_EQ(imageSummary(check),
+              "Image: 20 bytes, less than 1 % of the 253,952 bytes for firmware");
     // Overlapping records count each address once.
     EXPECT_EQ(checkImage(kFourBytes + kTwoBytes + kEnd).dataBytes, 4u);
     check.dataBytes = 140302;
@@ -46,7 +47,8 @@ TEST(HexImageTest, MalformedRecordsAreRefusedWithTheLineAndTheReason)
         {":01000000010203FB\n" + kEnd, 1, "the record is longer than its byte count says"},
         {":00000006FA\n" + kEnd, 1, "unknown record type 06"},
         {kTwoBytes + ":0100000100FE\n", 2, "an end-of-file record holds no data"},
-        {":0100000400FB\n" + kTwoBytes + kEnd, 1, "an extended linear address record holds 2 bytes"},
+        {":0100000400FB\n" + kTwoBytes + kEnd, 1,
+         "an extended linear address record holds 2 bytes"},
         {":03000003000000FA\n" + kEnd, 1, "a start address record holds 4 bytes"},
         {kTwoBytes + kEnd + kTwoBytes, 3, "a record follows the end-of-file record"},
     };
