@@ -63,7 +63,7 @@ bool savePathRefused(const std::wstring& savePath, UploadVerdict& refusal)
                     (attributes != INVALID_FILE_ATTRIBUTES &&
                      (attributes & FILE_ATTRIBUTE_DIRECTORY));
     if (isFolder) {
-        refusal = failedVerdict(TASK_READ, ", the name for the copy names a folder.\n"
+        refusal = failedVerdict(TASK_READ, ", the name given for the copy is a folder's.\n"
                                            "Give the copy a file name, such as board.hex.", 5);
         refusal.traceLine = "Reading the board failed, path is a folder\n";
         return true;
