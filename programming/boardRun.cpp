@@ -150,11 +150,6 @@ std::string fileNameOf(const std::wstring& path)
 
 } // namespace
 
-std::string failedWords(BoardTask task)
-{
-    return wordsOf(task).failed;
-}
-
 UploadVerdict failedVerdict(BoardTask task, const std::string& why, int exitCode)
 {
     return refusalOf(task, why, "", exitCode);

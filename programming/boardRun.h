@@ -63,6 +63,3 @@ UploadVerdict runPrepared(const PreparedRun& run, const std::string& beforeRun,
 
 // The verdict of a failed task, for a reason found after the programmer's run.
 UploadVerdict failedVerdict(BoardTask task, const std::string& why, int exitCode);
-
-// "Programming failed", "Reading the board failed", "Verifying failed".
-std::string failedWords(BoardTask task);
