@@ -143,12 +143,12 @@ std::string portOf(const std::string& text)
     return isPort ? word : std::string();
 }
 
-// A firmware path the program remembers: a full path of a file that exists.
 bool isFullPath(const std::string& path)
 {
     return (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.compare(0, 2, "\\\\") == 0;
 }
 
+// A firmware path the program remembers: a full path of a file that exists.
 bool isExistingFile(const std::string& path)
 {
     DWORD attributes = isFullPath(path) ? GetFileAttributesA(path.c_str()) : INVALID_FILE_ATTRIBUTES;
