@@ -73,13 +73,6 @@ void lockControls(bool locked)
     }
 }
 
-// The trace's name of each task, as the verdicts' trace lines begin.
-const char* traceNameOf(BoardTask task)
-{
-    return task == TASK_READ ? "Reading the board" : task == TASK_VERIFY ? "Verifying the board"
-                                                                         : "Programming Arduino";
-}
-
 // Runs task on the board on port with the file at path, and tells the user how it went.
 void runOnBoard(BoardTask task, const std::string& port, const std::wstring& path)
 {
@@ -101,7 +94,7 @@ void runOnBoard(BoardTask task, const std::string& port, const std::wstring& pat
     }
     trace("%s", verdict.traceLine.c_str());
     setStatusLine("OK");
-    trace("%s done\n", traceNameOf(task));
+    trace("%s done\n", traceNameOf(task).c_str());
     if (closing) {
         DestroyWindow(app.mainWindow);
     }
@@ -110,7 +103,7 @@ void runOnBoard(BoardTask task, const std::string& port, const std::wstring& pat
 // The port shown, for a task that is about to start; false (the user told) when none is named.
 bool portForTask(BoardTask task, std::string& port)
 {
-    if (!readShownPortName((std::string(traceNameOf(task)) + ":\n").c_str(), port)) {
+    if (!readShownPortName((traceNameOf(task) + ":\n").c_str(), port)) {
         refuseUnnamedPort();
         setStatusLine("OK");
         return false;

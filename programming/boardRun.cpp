@@ -150,6 +150,11 @@ std::string fileNameOf(const std::wstring& path)
 
 } // namespace
 
+std::string traceNameOf(BoardTask task)
+{
+    return wordsOf(task).traceName;
+}
+
 UploadVerdict failedVerdict(BoardTask task, const std::string& why, int exitCode)
 {
     return refusalOf(task, why, "", exitCode);

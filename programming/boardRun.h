@@ -61,5 +61,8 @@ UploadVerdict runPrepared(const PreparedRun& run, const std::string& beforeRun,
                           const UploadVerdict& succeeded, ProgrammerWatcher& watcher,
                           std::string& reason, ProgrammerRun* finished = nullptr);
 
+// How the trace names task: "Programming Arduino", "Reading the board", "Verifying the board".
+std::string traceNameOf(BoardTask task);
+
 // The verdict of a failed task, for a reason found after the programmer's run.
 UploadVerdict failedVerdict(BoardTask task, const std::string& why, int exitCode);
